@@ -1,0 +1,80 @@
+// Attachment: attach, liveness check, detach, immediate statements.
+#include "db/attachment.hpp"
+
+#include <array>
+#include <cstring>
+#include <utility>
+#include <vector>
+
+#include "db/credentials.hpp"
+#include "db/db_error.hpp"
+#include "db/transaction.hpp"
+
+namespace vantor::db {
+namespace {
+
+void add_dpb_text(std::vector<char>& dpb, char tag, const char* text) {
+  const auto length = std::strlen(text);
+  dpb.push_back(tag);
+  dpb.push_back(static_cast<char>(length));
+  dpb.insert(dpb.end(), text, text + length);
+}
+
+}  // namespace
+
+Attachment Attachment::attach(const std::string& database) {
+  std::vector<char> dpb{isc_dpb_version1};
+  add_dpb_text(dpb, isc_dpb_user_name, kUserName);
+  add_dpb_text(dpb, isc_dpb_password, kPassword);
+  ISC_STATUS_ARRAY status{};
+  Attachment attachment;
+  isc_attach_database(status, static_cast<short>(database.size()), database.c_str(), &attachment.handle_,
+                      static_cast<short>(dpb.size()), dpb.data());
+  check_status(status);
+  return attachment;
+}
+
+Attachment::Attachment(Attachment&& other) noexcept : handle_(std::exchange(other.handle_, 0)) {}
+
+Attachment& Attachment::operator=(Attachment&& other) noexcept {
+  if (this != &other) {
+    release();
+    handle_ = std::exchange(other.handle_, 0);
+  }
+  return *this;
+}
+
+Attachment::~Attachment() { release(); }
+
+void Attachment::release() noexcept {
+  if (handle_ == 0) return;
+  ISC_STATUS_ARRAY status{};
+  isc_detach_database(status, &handle_);
+  handle_ = 0;  // a dead attachment cannot be detached cleanly; drop the handle anyway
+}
+
+void Attachment::detach() {
+  if (handle_ == 0) return;
+  ISC_STATUS_ARRAY status{};
+  isc_detach_database(status, &handle_);
+  handle_ = 0;
+  check_status(status);
+}
+
+bool Attachment::alive() noexcept {
+  if (handle_ == 0) return false;
+  static const char items[] = {isc_info_attachment_id, isc_info_end};
+  std::array<char, 32> result{};
+  ISC_STATUS_ARRAY status{};
+  isc_database_info(status, &handle_, sizeof(items), items, static_cast<short>(result.size()), result.data());
+  return !(status[0] == 1 && status[1] != 0);
+}
+
+void Attachment::execute_immediate(Transaction& transaction, std::string_view sql_latin1) {
+  ISC_STATUS_ARRAY status{};
+  isc_dsql_execute_immediate(status, &handle_, transaction.handle(), static_cast<unsigned short>(0),
+                             std::string(sql_latin1).c_str(), kSqlDialect, nullptr);
+  check_status(status);
+}
+
+}  // namespace vantor::db

@@ -1,0 +1,41 @@
+// RAII owner of one database attachment (isc_db_handle).
+#pragma once
+
+#include <ibase.h>
+
+#include <string>
+#include <string_view>
+
+namespace vantor::db {
+
+class Transaction;
+
+class Attachment {
+ public:
+  Attachment() = default;
+  // Attaches with the fixed user and password and no character set.
+  // Throws DbError with the client's message when the database cannot be reached.
+  static Attachment attach(const std::string& database);
+
+  Attachment(Attachment&& other) noexcept;
+  Attachment& operator=(Attachment&& other) noexcept;
+  Attachment(const Attachment&) = delete;
+  Attachment& operator=(const Attachment&) = delete;
+  ~Attachment();
+
+  // Detaches; throws DbError on failure (the handle is released either way).
+  void detach();
+  // One cheap round trip to the server; false when the attachment is gone.
+  bool alive() noexcept;
+  // Sends a statement text unchanged (no parameters), in dialect 1.
+  void execute_immediate(Transaction& transaction, std::string_view sql_latin1);
+
+  bool attached() const noexcept { return handle_ != 0; }
+  isc_db_handle* handle() noexcept { return &handle_; }
+
+ private:
+  void release() noexcept;
+  isc_db_handle handle_ = 0;
+};
+
+}  // namespace vantor::db

@@ -1,0 +1,94 @@
+// Borrowing, liveness checks and re-attaching.
+#include "db/attachment_pool.hpp"
+
+#include "db/db_error.hpp"
+
+namespace vantor::db {
+
+AttachmentPool::Lease::~Lease() {
+  if (slot_ != nullptr) pool_->give_back(slot_);
+}
+
+AttachmentPool::AttachmentPool(std::string database, std::size_t size) : database_(std::move(database)) {
+  if (size == 0) size = 1;
+  for (std::size_t i = 0; i < size; ++i) {
+    slots_.push_back(std::make_unique<PooledAttachment>());
+    idle_.push_back(slots_.back().get());
+  }
+}
+
+AttachmentPool::~AttachmentPool() { detach_all(); }
+
+AttachmentPool::Lease AttachmentPool::borrow() {
+  PooledAttachment* slot = nullptr;
+  std::string database;
+  std::uint64_t generation = 0;
+  {
+    std::unique_lock lock(mutex_);
+    available_.wait(lock, [&] { return !idle_.empty(); });
+    slot = idle_.back();
+    idle_.pop_back();
+    database = database_;
+    generation = generation_;
+  }
+  Lease lease(*this, *slot);
+  if (slot->attachment.attached() && slot->generation == generation && slot->attachment.alive()) return lease;
+  slot->reset();
+  slot->attachment = Attachment::attach(database);
+  slot->generation = generation;
+  {
+    std::lock_guard lock(mutex_);
+    ++attaches_;
+  }
+  return lease;
+}
+
+void AttachmentPool::give_back(PooledAttachment* slot) noexcept {
+  bool stale = false;
+  {
+    std::lock_guard lock(mutex_);
+    stale = slot->generation != generation_;
+  }
+  if (stale) slot->reset();
+  {
+    std::lock_guard lock(mutex_);
+    idle_.push_back(slot);
+  }
+  available_.notify_one();
+}
+
+void AttachmentPool::detach_all() noexcept {
+  std::vector<PooledAttachment*> idle;
+  {
+    std::lock_guard lock(mutex_);
+    ++generation_;
+    idle = idle_;
+    idle_.clear();  // held back while detaching, so nobody borrows them meanwhile
+  }
+  for (auto* slot : idle) slot->reset();
+  {
+    std::lock_guard lock(mutex_);
+    idle_.insert(idle_.end(), idle.begin(), idle.end());
+  }
+  available_.notify_all();
+}
+
+std::string AttachmentPool::database() const {
+  std::lock_guard lock(mutex_);
+  return database_;
+}
+
+void AttachmentPool::set_database(std::string database) {
+  {
+    std::lock_guard lock(mutex_);
+    database_ = std::move(database);
+  }
+  detach_all();
+}
+
+std::uint64_t AttachmentPool::attach_count() const {
+  std::lock_guard lock(mutex_);
+  return attaches_;
+}
+
+}  // namespace vantor::db

@@ -1,0 +1,59 @@
+// Turns a failed ISC status vector into a DbError carrying the server's text.
+#include "db/db_error.hpp"
+
+#include <array>
+
+namespace vantor::db {
+namespace {
+
+// Error codes after which the attachment cannot be used any more.
+bool is_connection_loss(ISC_STATUS code) {
+  switch (code) {
+    case isc_network_error:
+    case isc_net_read_err:
+    case isc_net_write_err:
+    case isc_lost_db_connection:
+    case isc_conn_lost:
+    case isc_shutdown:
+    case isc_att_shutdown:
+    case isc_bad_db_handle:
+    case isc_io_error:
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool status_mentions_loss(const ISC_STATUS* status) {
+  for (const ISC_STATUS* p = status; *p != isc_arg_end;) {
+    ISC_STATUS kind = *p++;
+    ISC_STATUS value = *p++;
+    if (kind == isc_arg_gds && is_connection_loss(value)) return true;
+    if (kind == isc_arg_cstring) ++p;  // length, then pointer
+  }
+  return false;
+}
+
+}  // namespace
+
+DbError::DbError(const std::string& message, bool connection_lost, ISC_STATUS code)
+    : std::runtime_error(message), connection_lost_(connection_lost), code_(code) {}
+
+std::string status_message(const ISC_STATUS* status) {
+  std::string message;
+  std::array<char, 1024> line{};
+  const ISC_STATUS* cursor = status;
+  while (fb_interpret(line.data(), line.size(), &cursor) > 0) {
+    if (!message.empty()) message += "; ";
+    message += line.data();
+  }
+  return message.empty() ? std::string("unknown database error") : message;
+}
+
+void check_status(const ISC_STATUS* status) {
+  if (status[0] == 1 && status[1] != 0) {
+    throw DbError(status_message(status), status_mentions_loss(status), status[1]);
+  }
+}
+
+}  // namespace vantor::db

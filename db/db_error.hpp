@@ -1,0 +1,30 @@
+// Failures of the database client: the server's or client's own message, and whether
+// the attachment that raised it is gone (so the pool attaches anew).
+#pragma once
+
+#include <ibase.h>
+
+#include <stdexcept>
+#include <string>
+
+namespace vantor::db {
+
+class DbError : public std::runtime_error {
+ public:
+  DbError(const std::string& message, bool connection_lost, ISC_STATUS code = 0);
+
+  bool connection_lost() const noexcept { return connection_lost_; }
+  ISC_STATUS code() const noexcept { return code_; }
+
+ private:
+  bool connection_lost_;
+  ISC_STATUS code_;
+};
+
+// Raises DbError with the status vector's text when it holds a failure.
+void check_status(const ISC_STATUS* status);
+
+// The status vector's text, its lines joined by "; ".
+std::string status_message(const ISC_STATUS* status);
+
+}  // namespace vantor::db

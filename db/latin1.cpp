@@ -1,0 +1,29 @@
+// ISO-8859-1 <-> UTF-8 for the database boundary.
+#include "db/latin1.hpp"
+
+#include "encode/utf8.hpp"
+
+namespace vantor::db {
+
+std::string utf8_to_latin1(std::string_view utf8) {
+  std::string out;
+  out.reserve(utf8.size());
+  encode::for_each_code_point(utf8, [&](char32_t cp) {
+    out.push_back(cp <= 0xFF ? static_cast<char>(cp) : '?');
+  });
+  return out;
+}
+
+void append_latin1_as_utf8(std::string_view bytes, std::string& out) {
+  out.reserve(out.size() + bytes.size());
+  for (unsigned char byte : bytes) {
+    if (byte < 0x80) {
+      out.push_back(static_cast<char>(byte));
+    } else {
+      out.push_back(static_cast<char>(0xC0 | (byte >> 6)));
+      out.push_back(static_cast<char>(0x80 | (byte & 0x3F)));
+    }
+  }
+}
+
+}  // namespace vantor::db

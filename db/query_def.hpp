@@ -1,0 +1,62 @@
+// The shape of one named query of the catalogue: its statement and what it declares.
+#pragma once
+
+#include <cstddef>
+#include <string_view>
+#include <vector>
+
+#include "db/cell.hpp"
+
+namespace vantor::db {
+
+enum class ParamType { Text, Double, Integer, Date, DateTime };
+
+struct ParamDef {
+  std::string_view name;
+  ParamType type = ParamType::Text;
+  int length = 0;  // at most this many characters, for Text; 0 = no limit of ours
+};
+
+enum class ColumnKind { Data, Calculated, Lookup };
+
+struct ColumnDef {
+  std::string_view name;
+  ColumnClass cls = ColumnClass::Text;  // Text, Double, Int32 or DateTime
+  int length = 0;
+  ColumnKind kind = ColumnKind::Data;
+  std::string_view label = {};  // empty: the name
+};
+
+enum class Connection { Main, Ddl };
+
+enum class QueryKind {
+  Select,  // opened and walked
+  Write,   // run once, commits on its own
+  Call,    // a stored procedure executed with positional inputs; text is the procedure's name
+  Schema,  // sent exactly as written by the schema upgrade
+};
+
+// Per-row completion of calculated and lookup columns, and the hooks around opening.
+enum class RowHook {
+  None,
+  PriceWithTax,    // pricevat from price and vat
+  PriceLookup,     // priceus from currency 2, supplier_name and tel from the supplier
+  Profit,          // Profit = total - totalcost
+  RunningBalance,  // balance over the walk
+};
+
+inline constexpr std::size_t kDefaultRowSetSize = 100000;
+inline constexpr std::size_t kScratchRowSetSize = 1000000;
+
+struct QueryDef {
+  std::string_view name;
+  QueryKind kind = QueryKind::Select;
+  Connection connection = Connection::Main;
+  std::string_view text;
+  std::vector<ParamDef> params = {};
+  std::vector<ColumnDef> columns = {};
+  RowHook hook = RowHook::None;
+  std::size_t row_set_size = kDefaultRowSetSize;
+};
+
+}  // namespace vantor::db

@@ -1,0 +1,78 @@
+// Transaction: start with the parameters of its kind, commit, roll back.
+#include "db/transaction.hpp"
+
+#include <utility>
+#include <vector>
+
+#include "db/attachment.hpp"
+#include "db/db_error.hpp"
+
+namespace vantor::db {
+namespace {
+
+std::vector<char> parameters_for(TransactionKind kind) {
+  std::vector<char> tpb{isc_tpb_version3, isc_tpb_read_committed, isc_tpb_rec_version};
+  switch (kind) {
+    case TransactionKind::ReadOnly:
+      tpb.push_back(isc_tpb_read);
+      tpb.push_back(isc_tpb_wait);
+      break;
+    case TransactionKind::ReadWrite:
+      tpb.push_back(isc_tpb_write);
+      tpb.push_back(isc_tpb_wait);
+      break;
+    case TransactionKind::ReadWriteNoWait:
+      tpb.push_back(isc_tpb_write);
+      tpb.push_back(isc_tpb_nowait);
+      break;
+  }
+  return tpb;
+}
+
+}  // namespace
+
+Transaction::Transaction(Attachment& attachment, TransactionKind kind) {
+  const auto tpb = parameters_for(kind);
+  ISC_STATUS_ARRAY status{};
+  isc_start_transaction(status, &handle_, 1, attachment.handle(), static_cast<unsigned short>(tpb.size()),
+                        tpb.data());
+  check_status(status);
+}
+
+Transaction::Transaction(Transaction&& other) noexcept : handle_(std::exchange(other.handle_, 0)) {}
+
+Transaction& Transaction::operator=(Transaction&& other) noexcept {
+  if (this != &other) {
+    rollback_quietly();
+    handle_ = std::exchange(other.handle_, 0);
+  }
+  return *this;
+}
+
+Transaction::~Transaction() { rollback_quietly(); }
+
+void Transaction::commit() {
+  ISC_STATUS_ARRAY status{};
+  isc_commit_transaction(status, &handle_);
+  if (status[0] == 1 && status[1] != 0) {
+    rollback_quietly();
+    check_status(status);
+  }
+  handle_ = 0;
+}
+
+void Transaction::rollback() {
+  ISC_STATUS_ARRAY status{};
+  isc_rollback_transaction(status, &handle_);
+  handle_ = 0;
+  check_status(status);
+}
+
+void Transaction::rollback_quietly() noexcept {
+  if (handle_ == 0) return;
+  ISC_STATUS_ARRAY status{};
+  isc_rollback_transaction(status, &handle_);
+  handle_ = 0;  // on a lost attachment the handle is gone with it
+}
+
+}  // namespace vantor::db

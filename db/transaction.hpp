@@ -1,0 +1,36 @@
+// RAII owner of one transaction; destroyed without commit it rolls back.
+#pragma once
+
+#include <ibase.h>
+
+namespace vantor::db {
+
+class Attachment;
+
+enum class TransactionKind {
+  ReadOnly,         // read committed, read only: the reads of one request
+  ReadWrite,        // read committed, waits on locks: writes of the main connection
+  ReadWriteNoWait,  // read committed, a lock conflict fails at once: the DDL connection
+};
+
+class Transaction {
+ public:
+  Transaction() = default;
+  Transaction(Attachment& attachment, TransactionKind kind);
+  Transaction(Transaction&& other) noexcept;
+  Transaction& operator=(Transaction&& other) noexcept;
+  Transaction(const Transaction&) = delete;
+  Transaction& operator=(const Transaction&) = delete;
+  ~Transaction();
+
+  void commit();
+  void rollback();
+  bool active() const noexcept { return handle_ != 0; }
+  isc_tr_handle* handle() noexcept { return &handle_; }
+
+ private:
+  void rollback_quietly() noexcept;
+  isc_tr_handle handle_ = 0;
+};
+
+}  // namespace vantor::db

@@ -1,0 +1,26 @@
+// Keeps requests off the database while the schema upgrade drops and recreates the
+// objects they use: requests hold the shared side, the upgrade the exclusive side.
+// A waiting upgrade goes first: new requests wait behind it, so it cannot starve.
+#pragma once
+
+#include <condition_variable>
+#include <mutex>
+
+namespace vantor::db {
+
+class UpgradeGate {
+ public:
+  void lock_shared();
+  void unlock_shared();
+  void lock();
+  void unlock();
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  int readers_ = 0;
+  int writers_waiting_ = 0;
+  bool writer_ = false;
+};
+
+}  // namespace vantor::db

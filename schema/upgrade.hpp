@@ -1,0 +1,47 @@
+// The schema upgrade behind the "update" button: a fixed sequence of drop, create and
+// alter statements on the main and the DDL connection that installs or refreshes the
+// server-side objects. Each step's failure is swallowed and the sequence goes on.
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "db/attachment.hpp"
+
+namespace vantor::db {
+class AttachmentPool;
+class UpgradeGate;
+}  // namespace vantor::db
+
+namespace vantor::schema {
+
+struct UpgradeOutcome {
+  bool finished = false;
+  std::string message;  // what the operator is told
+};
+
+class SchemaUpgrade {
+ public:
+  using Connector = std::function<db::Attachment()>;
+
+  // Both connectors attach to the same database; the DDL one is called afresh every
+  // time the DDL connection opens.
+  SchemaUpgrade(Connector main, Connector ddl);
+  explicit SchemaUpgrade(const std::string& database);
+
+  // Runs the sequence once. It stops early, having dropped nothing, when the DDL
+  // connection cannot be opened at the start, and before the final triggers when it
+  // cannot be opened again near the end; the outcome says so.
+  UpgradeOutcome run();
+
+ private:
+  Connector main_;
+  Connector ddl_;
+};
+
+// Runs the upgrade with requests held off: waits for running requests to end, detaches
+// the pool (its prepared statements would keep the old objects in use), runs, lets
+// requests go on.
+UpgradeOutcome RzBitBtn2Click(db::UpgradeGate& gate, db::AttachmentPool& pool);
+
+}  // namespace vantor::schema

@@ -1,0 +1,118 @@
+// The schema upgrade on databases in different states.
+#include <gtest/gtest.h>
+
+#include "db/attachment_pool.hpp"
+#include "db/db_error.hpp"
+#include "db/upgrade_gate.hpp"
+#include "schema/upgrade.hpp"
+#include "tests/support/test_database.hpp"
+
+namespace vantor::schema {
+namespace {
+
+using test::TestDatabase;
+using Rows = std::vector<std::vector<std::string>>;
+
+std::string objects(const TestDatabase& database) {
+  std::string list;
+  for (const auto& row : database.rows(
+           "select trim(rdb$procedure_name) from rdb$procedures where rdb$system_flag = 0 and rdb$procedure_name in "
+           "('PPRICE','PRODUCT','MYINV','MYITE','MOBRSERVE','DOROOM') order by 1")) {
+    list += row[0] + " ";
+  }
+  list += "| " + database.scalar("select count(*) from rdb$relations where rdb$relation_name = 'VPRICES'");
+  list += " | " + database.scalar("select count(*) from rdb$relation_fields where rdb$relation_name = 'MINVENTORY'");
+  list += " | ";
+  for (const auto& row : database.rows(
+           "select trim(rdb$trigger_name), iif(rdb$trigger_source containing 'PPRICE', 'final', 'first') "
+           "from rdb$triggers where rdb$relation_name = 'MINVENTORY' order by 1")) {
+    list += row[0] + ":" + row[1] + " ";
+  }
+  return list;
+}
+
+SchemaUpgrade upgrade_of(const TestDatabase& database) { return SchemaUpgrade(database.connection_string()); }
+
+TEST(SchemaUpgrade, TwoRunsInstallEverythingOnADatabaseWithoutTheObjects) {
+  TestDatabase database(test::Template::Erp);
+  auto upgrade = upgrade_of(database);
+
+  EXPECT_TRUE(upgrade.run().finished);
+  // columns and steps that come before the table exists leave a partial installation
+  EXPECT_EQ(objects(database), "MYINV MYITE PPRICE | 1 | 6 | ");
+
+  const auto second = upgrade.run();
+  EXPECT_TRUE(second.finished);
+  EXPECT_EQ(second.message, "update finished");
+  const std::string complete =
+      "DOROOM MOBRSERVE MYINV MYITE PPRICE PRODUCT | 1 | 9 | MINVENTORYTRIGGER1:final MINVENTORYTRIGGER2:final ";
+  EXPECT_EQ(objects(database), complete);
+  EXPECT_EQ(database.rows("select trim(f.rdb$field_name), f.rdb$field_position from rdb$relation_fields f "
+                          "where f.rdb$relation_name = 'MINVENTORY' order by f.rdb$field_position"),
+            (Rows{{"ID", "0"}, {"DEVICEID", "1"}, {"BARCODE", "2"}, {"QTY", "3"}, {"DESCR1", "4"}, {"COSTUS", "5"},
+                  {"NOTE", "6"}, {"PACK", "7"}, {"ITEM", "8"}}));
+  EXPECT_EQ(database.scalar("select f.rdb$field_length from rdb$relation_fields r join rdb$fields f on "
+                            "f.rdb$field_name = r.rdb$field_source where r.rdb$relation_name = 'MINVENTORY' and "
+                            "r.rdb$field_name = 'DESCR1'"),
+            "102");
+  EXPECT_EQ(database.rows("select trim(rdb$index_name) from rdb$indices where rdb$relation_name = 'MINVENTORY' "
+                          "and rdb$index_name starting with 'MINVENTORY' order by 1"),
+            (Rows{{"MINVENTORYINDEX1"}, {"MINVENTORYINDEX2"}, {"MINVENTORYPRIMARYKEY1"}}));
+  EXPECT_EQ(database.scalar("select trim(rdb$constraint_type) from rdb$relation_constraints "
+                            "where rdb$constraint_name = 'MINVENTORYPRIMARYKEY1'"),
+            "PRIMARY KEY");
+
+  EXPECT_TRUE(upgrade.run().finished);
+  EXPECT_EQ(objects(database), complete);
+}
+
+TEST(SchemaUpgrade, ARunOnACompleteInstallationReplacesObjectsButKeepsDoroomAndQuantities) {
+  TestDatabase database;
+  database.execute(
+      "alter procedure DOROOM (FROMDATE DATE, TODATE DATE) returns (RNO INTEGER) as "
+      "begin /* kept */ rno = 1; suspend; end");
+  database.execute("alter procedure MOBRSERVE (CID integer, CNAME VARCHAR(50), CTEL VARCHAR(30), CFROMDATE DATE, "
+                   "CTODATE DATE, RRNO INTEGER, ROOMRATE DOUBLE PRECISION, GUESTS INTEGER) as begin /* old */ end");
+  database.execute("insert into minventory (id, deviceid, barcode, qty) values (1, 'T1', '6221031', 5)");
+  // an item renamed after the count was taken: the upgrade recomputes the row from the stock
+  database.execute("update stock set descr1 = 'Green Tea Renamed' where item = 'A100'");
+  database.execute("update barcodes set pack = 8 where barcode = '6221031'");
+
+  const auto outcome = upgrade_of(database).run();
+  EXPECT_TRUE(outcome.finished) << outcome.message;
+
+  EXPECT_NE(database.scalar("select rdb$procedure_source from rdb$procedures where rdb$procedure_name = 'DOROOM'")
+                .find("/* kept */"),
+            std::string::npos);
+  EXPECT_EQ(database.scalar("select rdb$procedure_source from rdb$procedures where rdb$procedure_name = 'MOBRSERVE'")
+                .find("/* old */"),
+            std::string::npos);
+  EXPECT_EQ(database.rows("select id, qty, item, descr1, pack from minventory"),
+            (Rows{{"1", "5", "A100", "Green Tea Renamed", "8"}}));
+}
+
+TEST(SchemaUpgrade, NothingIsDroppedWhenTheDdlConnectionCannotOpen) {
+  TestDatabase database;
+  const std::string connection = database.connection_string();
+  SchemaUpgrade upgrade([connection] { return db::Attachment::attach(connection); },
+                        [] { return db::Attachment::attach("localhost:/nonexistent/vantor/none.fdb"); });
+  const auto before = objects(database);
+  const auto outcome = upgrade.run();
+  EXPECT_FALSE(outcome.finished);
+  EXPECT_NE(outcome.message.find("nothing changed"), std::string::npos) << outcome.message;
+  EXPECT_EQ(objects(database), before);
+}
+
+TEST(SchemaUpgrade, RequestsWaitWhileItRunsAndThePoolAttachesAfresh) {
+  TestDatabase database;
+  db::UpgradeGate gate;
+  db::AttachmentPool pool(database.connection_string(), 2);
+  pool.borrow();  // an attachment with statements would keep the objects in use
+  const auto attaches = pool.attach_count();
+  EXPECT_TRUE(RzBitBtn2Click(gate, pool).finished);
+  pool.borrow();
+  EXPECT_EQ(pool.attach_count(), attaches + 1);
+}
+
+}  // namespace
+}  // namespace vantor::schema
