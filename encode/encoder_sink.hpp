@@ -1,0 +1,24 @@
+// What an encoder leaves besides its answer: a line in the activity log ("Count: 12")
+// and each picture it sends, for the window's picture box.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace vantor::encode {
+
+class EncoderSink {
+ public:
+  virtual ~EncoderSink() = default;
+  virtual void log(std::string line) = 0;
+  virtual void picture(std::string_view jpeg) = 0;
+};
+
+// For callers that want neither.
+class NullSink final : public EncoderSink {
+ public:
+  void log(std::string) override {}
+  void picture(std::string_view) override {}
+};
+
+}  // namespace vantor::encode
