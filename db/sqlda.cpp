@@ -12,7 +12,7 @@ std::size_t data_size(const XSQLVAR& var) {
     case SQL_VARYING:
       return static_cast<std::size_t>(var.sqllen) + 2;
     case SQL_TEXT:
-      return static_cast<std::size_t>(var.sqllen);
+      return var.sqllen > 0 ? static_cast<std::size_t>(var.sqllen) : 1;  // '' is CHAR(0)
     default:
       return var.sqllen > 0 ? static_cast<std::size_t>(var.sqllen) : 8;
   }

@@ -1,7 +1,13 @@
 #!/usr/bin/env bash
-# make_database.sh FILE SCRIPT...: creates the dialect-1 database FILE (through the
-# server on localhost) and runs the isql scripts in it, in order. Fails on any error.
+# make_database.sh [--embedded] FILE SCRIPT...: creates the dialect-1 database FILE
+# (through the server on localhost, or with --embedded through the embedded engine, which
+# needs no server) and runs the isql scripts in it, in order. Fails on any error.
 set -euo pipefail
+host="localhost:"
+if [ "${1:-}" = "--embedded" ]; then
+  host=""
+  shift
+fi
 target=$1
 shift
 dir=$(dirname "$target")
@@ -13,7 +19,7 @@ trap 'rm -f "$log"' EXIT
 status=0
 {
   echo "SET SQL DIALECT 1;"
-  echo "CREATE DATABASE 'localhost:$target' USER 'SYSDBA' PASSWORD 'masterkey' PAGE_SIZE 8192;"
+  echo "CREATE DATABASE '$host$target' USER 'SYSDBA' PASSWORD 'masterkey' PAGE_SIZE 8192;"
   cat "$@"
 } | isql-fb -q -bail >"$log" 2>&1 || status=$?
 # dialect 1 warns about DATE on every table that has one; that is expected

@@ -1,0 +1,31 @@
+// Response finishing: the content type and body of an answer that its endpoint left
+// without a failure, and the echo of the answer into the activity log.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "encode/encoder_sink.hpp"
+
+namespace vantor::encode {
+
+enum class AnswerKind { Json, Html };
+
+struct FinishedAnswer {
+  std::string content_type;  // empty: no Content-Type header
+  std::string body;          // UTF-8
+};
+
+// Every answer that is no HTML page goes out as "text/json" with backslashes doubled,
+// slashes as "\/" and apostrophes blanked; a page goes out unchanged. The unescaped
+// answer is echoed into the log unless the path is one of the big lists.
+FinishedAnswer FinishResponse(std::string answer_text, AnswerKind kind, std::string_view path, EncoderSink& log);
+
+// The escape pass alone.
+std::string escape_answer(std::string_view text);
+
+// The answers that never reach finishing.
+FinishedAnswer error_answer();  // "Some Error !!" as "text/html; charset=ISO-8859-1"
+FinishedAnswer empty_answer();  // no Content-Type, no body
+
+}  // namespace vantor::encode

@@ -1,0 +1,80 @@
+// Sales invoices from mobile clients: the header, then one request per line. Both read
+// their parameters by name; every conversion happens before the one procedure call.
+#include "encode/numbers.hpp"
+#include "encode/reencode_note.hpp"
+#include "encode/utf8.hpp"
+#include "http/endpoint_support.hpp"
+#include "http/endpoints.hpp"
+
+namespace vantor::http::endpoints {
+namespace {
+
+std::string named(const RequestContext& ctx, std::string_view name, std::string_view fallback) {
+  return or_default(ctx.params.NamedParam(name), fallback);
+}
+
+// A tax amount below 2, or one that is no number, is posted as 0.
+double tax_amount(std::string text) {
+  if (text.empty()) text = "0";
+  const auto value = encode::parse_number(text);
+  if (!value || *value < 2) text = "0";
+  return number_of(text);
+}
+
+// Currencies other than 1 and 2 are posted as 2.
+std::int32_t currency(const std::string& text) {
+  const std::int32_t value = whole_number_of(text);
+  return value == 1 || value == 2 ? value : 2;
+}
+
+}  // namespace
+
+void invoiceinsert(RequestContext& ctx) {
+  const std::string ref = named(ctx, "ref", "0");
+  const std::string date_text = ctx.params.NamedParam("invdate");
+  const std::string note = encode::ReencodeNote(ctx.params.NamedParam("note"));
+  const std::string contact = named(ctx, "contactid", "0");
+  const auto contact_number = encode::parse_whole_number(contact);
+  db::Params values{
+      {"MYID", named(ctx, "id", "0")},
+      {"MYREF", ref},
+      {"MYACCNO", named(ctx, "accno", "00000")},
+      {"MYWH", named(ctx, "wh", "00")},
+      {"MYSUBTOTAL", number_of(named(ctx, "subtotal", "0"))},
+      {"MYVAT", tax_amount(ctx.params.NamedParam("vatamount"))},
+      {"MYNET", number_of(named(ctx, "net", "0"))},
+      {"MYDDATE", HostDate(encode::code_point_count(date_text) >= 10 ? YearFirstDateText(date_text) : "01/01/2050")},
+      {"MYNOTE", or_default(note, " ")},
+      {"MYCURR", currency(named(ctx, "currid", "2"))},
+      {"MYTYPE", whole_number_of(named(ctx, "invtype", "12"))},
+      {"CONTACTID", contact_number.value_or(0)},
+  };
+  ctx.db.run(db::named_query("myinv"), values);
+  ctx.answer_text = "Invoice Entry for " + ref + " Done";
+}
+
+// Every failure here gives the fallback answer, and nothing is written.
+void itemsinsert(RequestContext& ctx) {
+  try {
+    const std::string item = named(ctx, "item", "0");
+    db::Params values{
+        {"MYID", whole_number_of(named(ctx, "id", "0"))},
+        {"MYMID", named(ctx, "inv_id", "0")},
+        {"MYITEM", item},
+        {"MYQTY", number_of(named(ctx, "qty", "0"))},
+        {"MYPRICE", number_of(named(ctx, "price", "0"))},
+        {"MYDISCOUNT", number_of(named(ctx, "discount", "0"))},
+        {"MYVAT", number_of(named(ctx, "vat", "0"))},
+        {"MYVATAMOUNT", number_of(named(ctx, "vatamount", "0"))},
+        {"MYTOTAL", number_of(named(ctx, "total", "0"))},
+        {"SITE", named(ctx, "wh", "00")},
+        {"BONE", ctx.params.NamedParam("bone")},
+    };
+    ctx.db.run(db::named_query("myite"), values);
+    ctx.answer_text = "Items Entry for " + item + " Done";
+  } catch (const std::exception& failure) {
+    ctx.log.failure(failure.what());
+  }
+}
+
+}  // namespace vantor::http::endpoints

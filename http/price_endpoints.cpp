@@ -1,0 +1,45 @@
+// Price lookup by scanned code, stock per warehouse, the stock list and the customers.
+#include "db/ascii.hpp"
+#include "encode/utf8.hpp"
+#include "http/endpoint_support.hpp"
+#include "http/endpoints.hpp"
+
+namespace vantor::http::endpoints {
+namespace {
+
+bool is_blank(char c) { return static_cast<unsigned char>(c) <= 32; }
+
+// Drops the check digit of a scanned barcode: the last character becomes a blank, then
+// blanks and control characters are trimmed from both ends.
+std::string without_check_digit(const std::string& code) {
+  if (code.empty()) throw RequestError("there is no check digit to drop from an empty code");
+  std::string result(encode::take_code_points(code, encode::code_point_count(code) - 1));
+  result.push_back(' ');
+  std::size_t first = 0;
+  while (first < result.size() && is_blank(result[first])) ++first;
+  std::size_t last = result.size();
+  while (last > first && is_blank(result[last - 1])) --last;
+  return result.substr(first, last - first);
+}
+
+}  // namespace
+
+// The code is the request's own: nothing of one lookup reaches another.
+void price(RequestContext& ctx) {
+  std::string code = ctx.params.size() == 0 ? "0000" : ctx.params.PositionalParam(0, 5);
+  std::string warehouse = ctx.params.size() < 2 ? "%%" : ctx.params.PositionalParam(1, 3);
+  if (db::ascii_lowercase(warehouse) == "all") warehouse = "%%";
+  if (ctx.options.no_check_digit.load()) code = without_check_digit(code);
+  answer_stored_names(ctx, db::named_query("PRICE"), db::Params{{"code", code}, {"wh", warehouse}});
+}
+
+void whqty(RequestContext& ctx) {
+  const std::string code = or_default(ctx.params.PositionalParam(0, 5), "0000");
+  answer_stored_names(ctx, db::named_query("whqty"), db::Params{{"code", code}});
+}
+
+void stock(RequestContext& ctx) { answer_stored_names(ctx, db::ScratchStatement::Stock); }
+
+void customers(RequestContext& ctx) { answer_stored_names(ctx, db::named_query("sub")); }
+
+}  // namespace vantor::http::endpoints

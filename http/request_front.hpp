@@ -1,0 +1,27 @@
+// IdHTTPServer1CommandGet: the one handler every GET, POST and HEAD request runs through.
+#pragma once
+
+#include "db/attachment_pool.hpp"
+#include "db/upgrade_gate.hpp"
+#include "http/http_request.hpp"
+#include "http/request_context.hpp"
+#include "http/request_log.hpp"
+
+namespace vantor::http {
+
+// What the handler shares with every other request: the pool it borrows its attachment
+// from, the upgrade's gate, the operator's options and the log.
+struct ServerContext {
+  db::AttachmentPool& pool;
+  db::UpgradeGate& gate;
+  const ServerOptions& options;
+  ActivityLog& activity_log;
+};
+
+// Borrows a checked attachment (the empty answer when the database cannot be reached),
+// logs the caller, runs the route's endpoint and finishes the answer. A failure the
+// endpoint does not catch gives "Some Error !!"; a path without a route "Bye Bye ".
+// The log block of the request is published when it ends.
+HttpAnswer IdHTTPServer1CommandGet(const HttpRequest& request, ServerContext& server);
+
+}  // namespace vantor::http

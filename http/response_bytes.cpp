@@ -1,0 +1,38 @@
+// Response status line and headers.
+#include "http/response_bytes.hpp"
+
+#include <ctime>
+
+namespace vantor::http {
+
+std::string http_date_now() {
+  static constexpr const char* kDays[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
+  static constexpr const char* kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                            "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+  const std::time_t now = std::time(nullptr);
+  std::tm gmt{};
+  gmtime_r(&now, &gmt);
+  char buffer[40];
+  std::snprintf(buffer, sizeof(buffer), "%s, %02d %s %04d %02d:%02d:%02d GMT", kDays[gmt.tm_wday], gmt.tm_mday,
+                kMonths[gmt.tm_mon], gmt.tm_year + 1900, gmt.tm_hour, gmt.tm_min, gmt.tm_sec);
+  return buffer;
+}
+
+std::string response_head(const HttpAnswer& answer, bool keep_alive) {
+  std::string head = "HTTP/1.1 200 OK\r\nConnection: ";
+  head += keep_alive ? "keep-alive" : "close";
+  head += "\r\n";
+  if (!answer.content_type.empty()) {
+    head += "Content-Type: ";
+    head += answer.content_type;
+    head += "\r\n";
+  }
+  head += "Content-Length: ";
+  head += std::to_string(answer.body.size());
+  head += "\r\nDate: ";
+  head += http_date_now();
+  head += "\r\n\r\n";
+  return head;
+}
+
+}  // namespace vantor::http

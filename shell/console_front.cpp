@@ -1,0 +1,63 @@
+// Standard output and standard error for the console program.
+#include "shell/console_front.hpp"
+
+#include <iostream>
+
+namespace vantor::shell {
+
+ConsoleOutput::ConsoleOutput() : writer_([this] { run(); }) {}
+
+ConsoleOutput::~ConsoleOutput() {
+  {
+    std::lock_guard lock(mutex_);
+    stopping_ = true;
+  }
+  wake_.notify_one();
+  writer_.join();
+}
+
+void ConsoleOutput::write(std::string text) {
+  {
+    std::lock_guard lock(mutex_);
+    if (waiting_.size() >= kMaxWaiting) {
+      ++dropped_;
+      return;
+    }
+    waiting_.push_back(std::move(text));
+  }
+  wake_.notify_one();
+}
+
+void ConsoleOutput::run() {
+  for (;;) {
+    std::deque<std::string> batch;
+    std::size_t dropped = 0;
+    {
+      std::unique_lock lock(mutex_);
+      wake_.wait(lock, [&] { return stopping_ || !waiting_.empty(); });
+      if (waiting_.empty() && stopping_) return;
+      batch.swap(waiting_);
+      std::swap(dropped, dropped_);
+    }
+    for (const auto& text : batch) std::cout << text;
+    if (dropped > 0) std::cout << "(" << dropped << " log blocks left out: the output could not keep up)\n";
+    std::cout.flush();
+  }
+}
+
+void ConsoleLog::publish(http::LogBlock block) {
+  std::string text = "--------\n";
+  for (const auto& entry : block.entries) {
+    text += entry;
+    text += '\n';
+  }
+  output_.write(std::move(text));
+}
+
+void ConsoleFront::show_error(const std::string& message) {
+  static std::mutex errors;
+  std::lock_guard lock(errors);
+  std::cerr << message << std::endl;
+}
+
+}  // namespace vantor::shell

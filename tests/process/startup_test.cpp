@@ -1,0 +1,138 @@
+// Start-up, the console commands and shutdown of the console program.
+#include <gtest/gtest.h>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <signal.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include "tests/support/http_client.hpp"
+#include "tests/support/server_process.hpp"
+#include "tests/support/test_database.hpp"
+
+namespace vantor::test {
+namespace {
+
+const std::string kTitle = "Vantor API Server ON PORT ";
+
+class Startup : public ::testing::Test {
+ protected:
+  std::string ip() const { return database_.connection_string(); }
+  TestDatabase database_;
+};
+
+TEST_F(Startup, PortFromTheFirstLineOfPortTxt) {
+  struct Case {
+    const char* id;
+    std::optional<std::string> port_txt;
+    unsigned short port;
+  } cases[] = {
+      {"two lines", "8081\n9000\n", 8081},  {"missing", std::nullopt, 8080},  {"letters", "abc\n", 8080},
+      {"empty line", "\n8081\n", 8080},     {"trailing blank", "8081 \n", 8080}, {"leading blank", " 8081", 8081},
+      {"plus sign", "+8081\r\n", 8081},     {"low 16 bits", "70000\n", 4464}, {"hexadecimal", "0x1F91", 8081},
+      {"dollar hexadecimal", "$1F91", 8081},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.id);
+    ServerProcess process(c.port_txt, ip());
+    ASSERT_TRUE(process.wait_for_output(kTitle + std::to_string(c.port) + "\n")) << process.output() << process.error();
+    const auto response = http_get(c.port, "/nothing");
+    ASSERT_TRUE(response);
+    EXPECT_EQ(response->body, "Bye Bye ");
+    process.command("exit");
+    EXPECT_EQ(process.wait_for_exit(), 0);
+  }
+}
+
+TEST_F(Startup, TheDatabaseAttachmentIsClosedUntilTheFirstRequest) {
+  ServerProcess process("8081", ip());
+  ASSERT_TRUE(process.wait_for_output(kTitle + "8081"));
+  const char* others =
+      "select count(*) from mon$attachments where mon$attachment_id <> current_connection "
+      "and mon$remote_protocol is not null";
+  EXPECT_EQ(database_.scalar(others), "0");
+  ASSERT_TRUE(http_get(8081, "/stores"));
+  EXPECT_EQ(database_.scalar(others), "1");
+  process.command("exit");
+  EXPECT_EQ(process.wait_for_exit(), 0);
+}
+
+TEST_F(Startup, ATakenPortIsReportedAndTheProgramGoesOn) {
+  const int blocker = ::socket(AF_INET, SOCK_STREAM, 0);
+  int yes = 1;
+  ::setsockopt(blocker, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof(yes));
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_port = htons(8081);
+  address.sin_addr.s_addr = htonl(INADDR_ANY);
+  ASSERT_EQ(::bind(blocker, reinterpret_cast<sockaddr*>(&address), sizeof(address)), 0);
+  ASSERT_EQ(::listen(blocker, 1), 0);
+
+  ServerProcess process("8081", ip());
+  EXPECT_TRUE(process.wait_for_error("Address already in use")) << process.error();
+  process.command("nocheck on");
+  EXPECT_TRUE(process.wait_for_output("No Check Digit on"));  // still running, commands work
+  EXPECT_EQ(process.output().find(kTitle), std::string::npos);
+  process.command("exit");
+  EXPECT_EQ(process.wait_for_exit(), 0);
+  ::close(blocker);
+}
+
+TEST_F(Startup, ADatabaseDownAtStartIsReportedWhileTheServerListens) {
+  ServerProcess process("8081", "localhost:/nonexistent/vantor/none.fdb");
+  EXPECT_TRUE(process.wait_for_error("none.fdb")) << process.error();
+  const auto response = http_get(8081, "/nothing");
+  ASSERT_TRUE(response);
+  EXPECT_EQ(response->header("Content-Length"), "0");  // no database: the empty answer
+  EXPECT_EQ(process.output().find(kTitle), std::string::npos);
+  process.command("exit");
+  EXPECT_EQ(process.wait_for_exit(), 0);
+}
+
+TEST_F(Startup, WithoutIpTxtTheDemoDatabaseBesideTheProgramIsUsed) {
+  ServerProcess process("8081", std::nullopt);
+  EXPECT_TRUE(process.wait_for_error("vantor.fdb")) << process.error();
+  process.command("exit");
+  EXPECT_EQ(process.wait_for_exit(), 0);
+}
+
+TEST_F(Startup, EndOfInputKeepsServingAndSigtermStopsInOrder) {
+  for (int signal_number : {SIGTERM, SIGINT}) {
+    SCOPED_TRACE(signal_number);
+    ServerProcess process("8081", ip());
+    ASSERT_TRUE(process.wait_for_output(kTitle + "8081"));
+    process.close_input();
+    ASSERT_TRUE(http_get(8081, "/stores"));
+    EXPECT_FALSE(process.wait_for_exit(std::chrono::milliseconds(300)));
+    RawClient idle(8081);
+    process.signal(signal_number);
+    EXPECT_EQ(process.wait_for_exit(), 0);
+    EXPECT_TRUE(idle.closed_by_server());
+    EXPECT_FALSE(port_open(8081));
+  }
+}
+
+TEST_F(Startup, TheLogShowsOneBlockPerRequest) {
+  ServerProcess process("8081", ip());
+  ASSERT_TRUE(process.wait_for_output(kTitle + "8081"));
+  ASSERT_TRUE(http_get(8081, "/nothing?a=1&b=2"));
+  EXPECT_TRUE(process.wait_for_output("--------\n127.0.0.1\n/nothing\na=1\nb=2\n\nBye Bye \n")) << process.output();
+  process.command("exit");
+  EXPECT_EQ(process.wait_for_exit(), 0);
+}
+
+TEST_F(Startup, UpdateRunsTheUpgradeAndSaysSo) {
+  TestDatabase fresh(Template::Erp);
+  ServerProcess process("8081", fresh.connection_string());
+  ASSERT_TRUE(process.wait_for_output(kTitle + "8081"));
+  EXPECT_EQ(http_get(8081, "/price?code=A100")->body, "Some Error !!");  // PPRICE is not there yet
+  process.command("update");
+  ASSERT_TRUE(process.wait_for_output("update finished"));
+  EXPECT_NE(http_get(8081, "/price?code=A100")->body.find("\"item\":\"A100\""), std::string::npos);
+  process.command("exit");
+  EXPECT_EQ(process.wait_for_exit(), 0);
+}
+
+}  // namespace
+}  // namespace vantor::test

@@ -1,0 +1,48 @@
+// Response finishing: the escape pass, content types and the log echo.
+#include <gtest/gtest.h>
+
+#include "encode/finish_response.hpp"
+
+namespace vantor::encode {
+namespace {
+
+struct Lines final : EncoderSink {
+  std::vector<std::string> lines;
+  void log(std::string line) override { lines.push_back(std::move(line)); }
+  void picture(std::string_view) override {}
+};
+
+TEST(FinishResponse, JsonAnswersAreEscaped) {
+  Lines log;
+  const auto answer = FinishResponse(R"([{"code":"A/1","note":"O'Brien","path":"C:\dir"}])", AnswerKind::Json, "/x", log);
+  EXPECT_EQ(answer.content_type, "text/json; charset=utf-8");
+  EXPECT_EQ(answer.body, R"([{"code":"A\/1","note":"O Brien","path":"C:\\dir"}])");
+  EXPECT_EQ(log.lines, std::vector<std::string>{R"([{"code":"A/1","note":"O'Brien","path":"C:\dir"}])"});
+}
+
+TEST(FinishResponse, PagesGoOutUnchanged) {
+  Lines log;
+  const auto answer = FinishResponse("<td>O'Brien</td>", AnswerKind::Html, "/myhtml", log);
+  EXPECT_EQ(answer.content_type, "text/html; charset=utf-8");
+  EXPECT_EQ(answer.body, "<td>O'Brien</td>");
+  EXPECT_EQ(log.lines.size(), 1u);
+}
+
+TEST(FinishResponse, BigListsAreNotEchoed) {
+  for (const char* path : {"/product", "/PRODUCTA", "/sales", "/invoice", "/product2", "/productdate", "/pricesgr",
+                           "/myjson", "/Stock"}) {
+    SCOPED_TRACE(path);
+    Lines log;
+    FinishResponse("[]", AnswerKind::Json, path, log);
+    EXPECT_TRUE(log.lines.empty());
+  }
+  for (const char* path : {"/price", "/customer", "/myhtml", "/product_images", "/nothing"}) {
+    SCOPED_TRACE(path);
+    Lines log;
+    FinishResponse("[]", AnswerKind::Json, path, log);
+    EXPECT_EQ(log.lines.size(), 1u);
+  }
+}
+
+}  // namespace
+}  // namespace vantor::encode
