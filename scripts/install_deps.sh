@@ -9,7 +9,7 @@ packages=(
   libjpeg-dev libfltk1.3-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-dev
-  xvfb xdotool x11-apps imagemagick wrk curl procps iproute2
+  xvfb xdotool xclip x11-apps imagemagick wrk curl procps iproute2
 )
 
 missing=()

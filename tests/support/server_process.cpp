@@ -37,7 +37,9 @@ ServerProcess::ServerProcess(std::optional<std::string> port_txt, std::optional<
             ("vantor-process-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
   std::filesystem::remove_all(folder_);
   std::filesystem::create_directories(folder_);
-  std::filesystem::copy_file(binary_dir() / program, folder_ / program);
+  const std::filesystem::path source = binary_dir() / program;
+  const std::string name = source.filename().string();
+  std::filesystem::copy_file(source, folder_ / name);
   if (port_txt) write_file(folder_ / "port.txt", *port_txt);
   if (ip_txt) write_file(folder_ / "ip.txt", *ip_txt);
 
@@ -49,7 +51,7 @@ ServerProcess::ServerProcess(std::optional<std::string> port_txt, std::optional<
     ::dup2(out[1], 1);
     ::dup2(err[1], 2);
     for (int fd : {in[0], in[1], out[0], out[1], err[0], err[1]}) ::close(fd);
-    const std::string path = (folder_ / program).string();
+    const std::string path = (folder_ / name).string();
     ::execl(path.c_str(), path.c_str(), static_cast<char*>(nullptr));
     ::_exit(127);
   }

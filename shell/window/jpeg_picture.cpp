@@ -1,0 +1,69 @@
+// libjpeg decoding into an RGB image; errors come back through longjmp.
+#include "shell/window/jpeg_picture.hpp"
+
+#include <csetjmp>
+#include <cstdio>
+#include <vector>
+
+#include <jpeglib.h>
+
+namespace vantor::shell {
+namespace {
+
+struct ErrorManager {
+  jpeg_error_mgr base;
+  std::jmp_buf on_error;
+};
+
+[[noreturn]] void on_error(j_common_ptr info) { std::longjmp(reinterpret_cast<ErrorManager*>(info->err)->on_error, 1); }
+void on_message(j_common_ptr) {}
+
+class PixelImage : public Fl_RGB_Image {
+ public:
+  PixelImage(std::vector<unsigned char> pixels, int w, int h) : Fl_RGB_Image(nullptr, w, h, 3), pixels_(std::move(pixels)) {
+    array = pixels_.data();
+  }
+
+ private:
+  std::vector<unsigned char> pixels_;
+};
+
+// Fills pixels, width and height; false when the bytes do not decode.
+bool decode(std::string_view bytes, std::vector<unsigned char>& pixels, int& width, int& height) {
+  jpeg_decompress_struct info{};
+  ErrorManager errors{};
+  info.err = jpeg_std_error(&errors.base);
+  errors.base.error_exit = on_error;
+  errors.base.output_message = on_message;
+  if (setjmp(errors.on_error) != 0) {
+    jpeg_destroy_decompress(&info);
+    return false;
+  }
+  jpeg_create_decompress(&info);
+  jpeg_mem_src(&info, reinterpret_cast<const unsigned char*>(bytes.data()), static_cast<unsigned long>(bytes.size()));
+  jpeg_read_header(&info, TRUE);
+  info.out_color_space = JCS_RGB;
+  jpeg_start_decompress(&info);
+  width = static_cast<int>(info.output_width);
+  height = static_cast<int>(info.output_height);
+  pixels.assign(static_cast<std::size_t>(width) * height * 3, 0);
+  while (info.output_scanline < info.output_height) {
+    JSAMPROW row = pixels.data() + static_cast<std::size_t>(info.output_scanline) * width * 3;
+    jpeg_read_scanlines(&info, &row, 1);
+  }
+  jpeg_finish_decompress(&info);
+  jpeg_destroy_decompress(&info);
+  return true;
+}
+
+}  // namespace
+
+std::unique_ptr<Fl_RGB_Image> decode_jpeg(std::string_view bytes) {
+  std::vector<unsigned char> pixels;
+  int width = 0;
+  int height = 0;
+  if (bytes.empty() || !decode(bytes, pixels, width, height) || width <= 0 || height <= 0) return nullptr;
+  return std::make_unique<PixelImage>(std::move(pixels), width, height);
+}
+
+}  // namespace vantor::shell

@@ -1,0 +1,89 @@
+// vantor-window: the server behind its desktop window. Start-up runs before the window
+// shows; "update" runs the upgrade off the window thread while the window keeps
+// repainting; "Exit" or the window's own close control shut the server down in order.
+#include <pthread.h>
+#include <signal.h>
+
+#include <FL/Fl.H>
+
+#include <atomic>
+#include <thread>
+
+#include "shell/core/application.hpp"
+#include "shell/core/config_files.hpp"
+#include "shell/window/form5.hpp"
+#include "shell/window/window_front.hpp"
+
+namespace {
+
+using namespace vantor;
+
+struct Controls {
+  shell::Application* application;
+  shell::Form5* form;
+  std::thread upgrade;
+  std::atomic<bool> upgrading{false};
+};
+
+void on_update(Fl_Widget*, void* data) {
+  auto& controls = *static_cast<Controls*>(data);
+  if (controls.upgrading.exchange(true)) return;
+  if (controls.upgrade.joinable()) controls.upgrade.join();
+  controls.form->set_busy(true);
+  controls.upgrade = std::thread([&controls] {
+    controls.application->RzBitBtn2Click();
+    Fl::awake(
+        [](void* data) {
+          auto& done = *static_cast<Controls*>(data);
+          done.form->set_busy(false);
+          done.upgrading = false;
+        },
+        &controls);
+  });
+}
+
+void on_check(Fl_Widget* widget, void* data) {
+  static_cast<Controls*>(data)->application->set_no_check_digit(static_cast<Fl_Check_Button*>(widget)->value() != 0);
+}
+
+void on_close(Fl_Widget*, void* data) { static_cast<Controls*>(data)->form->hide(); }
+
+// SIGINT and SIGTERM close the window, which shuts the server down in order.
+void close_on_signals(sigset_t signals, shell::Form5* form) {
+  int received = 0;
+  if (sigwait(&signals, &received) == 0) {
+    Fl::awake([](void* data) { static_cast<shell::Form5*>(data)->hide(); }, form);
+  }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  signal(SIGPIPE, SIG_IGN);
+  sigset_t signals;
+  sigemptyset(&signals);
+  sigaddset(&signals, SIGINT);
+  sigaddset(&signals, SIGTERM);
+  pthread_sigmask(SIG_BLOCK, &signals, nullptr);
+  shell::raise_open_file_limit();
+  Fl::lock();  // lets other threads queue work for the window's thread
+  Fl::visual(FL_DOUBLE | FL_INDEX);
+
+  shell::Form5 form;
+  shell::WindowFront front(form);
+  shell::Application application(front, front, shell::program_folder());
+  Controls controls{&application, &form, {}, {}};
+  form.RzBitBtn2->callback(on_update, &controls);
+  form.RzBitBtn1->callback(on_close, &controls);
+  form.mycheck->callback(on_check, &controls);
+  form.callback(on_close, &controls);
+  std::thread(close_on_signals, signals, &form).detach();
+
+  application.FormCreate();
+  form.show(argc, argv);
+  Fl::run();
+
+  if (controls.upgrade.joinable()) controls.upgrade.join();
+  application.FormCloseQuery();
+  return 0;
+}

@@ -1,0 +1,139 @@
+// The desktop window under a virtual X server: title, log, option, picture and Exit,
+// driven with xdotool and read back through the clipboard.
+#include <gtest/gtest.h>
+
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <array>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <thread>
+
+#include "tests/support/http_client.hpp"
+#include "tests/support/server_process.hpp"
+#include "tests/support/test_database.hpp"
+
+namespace vantor::test {
+namespace {
+
+using namespace std::chrono_literals;
+
+constexpr unsigned short kPort = 8083;
+constexpr int kPanelTop = 444 - 82;
+
+std::string run(const std::string& command) {
+  std::string output;
+  if (FILE* pipe = ::popen(command.c_str(), "r")) {
+    std::array<char, 4096> buffer{};
+    std::size_t n;
+    while ((n = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0) output.append(buffer.data(), n);
+    ::pclose(pipe);
+  }
+  return output;
+}
+
+class VirtualDisplay {
+ public:
+  VirtualDisplay() {
+    display_ = ":" + std::to_string(90 + ::getpid() % 9);
+    pid_ = ::fork();
+    if (pid_ == 0) {
+      ::execlp("Xvfb", "Xvfb", display_.c_str(), "-screen", "0", "1024x768x24", "-nolisten", "tcp",
+               static_cast<char*>(nullptr));
+      ::_exit(127);
+    }
+    ::setenv("DISPLAY", display_.c_str(), 1);
+    for (int i = 0; i < 100 && run("xdotool getdisplaygeometry 2>/dev/null").empty(); ++i) {
+      std::this_thread::sleep_for(50ms);
+    }
+  }
+  ~VirtualDisplay() {
+    ::kill(pid_, SIGTERM);
+    ::waitpid(pid_, nullptr, 0);
+  }
+
+ private:
+  std::string display_;
+  pid_t pid_ = -1;
+};
+
+class Window : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() { display_ = new VirtualDisplay(); }
+  static void TearDownTestSuite() { delete display_; }
+
+  // The id of the window titled title, once it exists.
+  static std::string find_window(const std::string& title) {
+    for (int i = 0; i < 200; ++i) {
+      std::string id = run("xdotool search --name '" + title + "' 2>/dev/null");
+      if (!id.empty()) return id.substr(0, id.find('\n'));
+      std::this_thread::sleep_for(50ms);
+    }
+    return {};
+  }
+
+  static void click(const std::string& window, int x, int y) {
+    run("xdotool mousemove --window " + window + " " + std::to_string(x) + " " + std::to_string(y) + " click 1");
+    std::this_thread::sleep_for(200ms);
+  }
+
+  // The text of the activity log: select all, copy, read the clipboard.
+  static std::string log_text(const std::string& window) {
+    std::this_thread::sleep_for(300ms);
+    click(window, 300, 150);
+    run("xdotool key ctrl+a ctrl+c");
+    std::this_thread::sleep_for(200ms);
+    return run("xclip -o -selection clipboard 2>/dev/null");
+  }
+
+  static VirtualDisplay* display_;
+  TestDatabase database_;
+};
+
+VirtualDisplay* Window::display_ = nullptr;
+
+TEST_F(Window, ServesLogsAndStopsFromItsWindow) {
+  ServerProcess process(std::to_string(kPort), database_.connection_string(), "vantor-window");
+  const std::string window = find_window("Vantor API Server ON PORT " + std::to_string(kPort));
+  ASSERT_FALSE(window.empty()) << process.error();
+
+  ASSERT_TRUE(http_get(kPort, "/nothing"));
+  EXPECT_NE(log_text(window).find("127.0.0.1\n/nothing\n\nBye Bye \n"), std::string::npos) << log_text(window);
+
+  EXPECT_NE(http_get(kPort, "/price?code=5012345678900")->body.find("\"item\":\"A100\""), std::string::npos);
+  click(window, 606 + 8, kPanelTop + 6 + 8);  // "No Check Digit"
+  EXPECT_NE(http_get(kPort, "/price?code=5012345678900")->body.find("\"item\":\"A300\""), std::string::npos);
+
+  ASSERT_TRUE(http_get(kPort, "/product_images?code=A100"));
+  std::this_thread::sleep_for(500ms);
+  const auto shot = std::filesystem::path(VANTOR_BINARY_DIR_DEFAULT) / "window-test.png";
+  run("import -window " + window + " " + shot.string());
+  EXPECT_TRUE(std::filesystem::exists(shot));
+
+  click(window, 581 + 70, kPanelTop + 34 + 18);  // "Exit"
+  EXPECT_EQ(process.wait_for_exit(), 0);
+  EXPECT_FALSE(port_open(kPort));
+}
+
+TEST_F(Window, UpdateKeepsTheWindowAliveAndSaysWhenItEnds) {
+  TestDatabase fresh(Template::Erp);
+  ServerProcess process(std::to_string(kPort), fresh.connection_string(), "vantor-window");
+  const std::string window = find_window("Vantor API Server ON PORT " + std::to_string(kPort));
+  ASSERT_FALSE(window.empty());
+  click(window, 103 + 80, kPanelTop + 8 + 16);  // "update"
+  std::string text;
+  for (int i = 0; i < 60 && text.find("update finished") == std::string::npos; ++i) {
+    std::this_thread::sleep_for(250ms);
+    text = log_text(window);
+  }
+  EXPECT_NE(text.find("update finished"), std::string::npos) << text;
+  process.signal(SIGTERM);  // closes the window: the same orderly shutdown as "Exit"
+  EXPECT_EQ(process.wait_for_exit(), 0);
+  EXPECT_FALSE(port_open(kPort));
+}
+
+}  // namespace
+}  // namespace vantor::test
