@@ -5,6 +5,16 @@
 
 namespace vantor::db {
 
+void PooledAttachment::reattach() {
+  reset();
+  try {
+    attachment = Attachment::attach(database);
+  } catch (const DbError& failure) {
+    throw DatabaseUnreachable(failure.what());
+  }
+  ++attaches;
+}
+
 AttachmentPool::Lease::~Lease() {
   if (slot_ != nullptr) pool_->give_back(slot_);
 }
@@ -32,14 +42,10 @@ AttachmentPool::Lease AttachmentPool::borrow() {
     generation = generation_;
   }
   Lease lease(*this, *slot);
-  if (slot->attachment.attached() && slot->generation == generation && slot->attachment.alive()) return lease;
-  slot->reset();
-  slot->attachment = Attachment::attach(database);
+  if (slot->attachment.attached() && slot->generation == generation && !slot->broken) return lease;
+  slot->database = std::move(database);
   slot->generation = generation;
-  {
-    std::lock_guard lock(mutex_);
-    ++attaches_;
-  }
+  slot->reattach();
   return lease;
 }
 
@@ -88,7 +94,9 @@ void AttachmentPool::set_database(std::string database) {
 
 std::uint64_t AttachmentPool::attach_count() const {
   std::lock_guard lock(mutex_);
-  return attaches_;
+  std::uint64_t count = 0;
+  for (const auto& slot : slots_) count += slot->attaches;  // idle or not, each counter is read once
+  return count;
 }
 
 }  // namespace vantor::db

@@ -76,13 +76,15 @@ std::vector<QueryDef> build_catalogue() {
        .columns = {{"item", Text, 20}, {"BARCODE", Text, 20}, {"price1", Double}, {"priceus", Double, 0, Calculated},
         {"Qty", Double}, {"PACK", Double}, {"discount", Double}, {"DESCR1", Text, 102}, {"COSTUS", Double},
         {"SUPPLIER", Text, 20}, {"supplier_name", Text, 50, Lookup}, {"tel", Text, 50, Lookup}},
-       .hook = RowHook::PriceLookup},
+       .hook = RowHook::PriceLookup,
+       .single_row = true},
       // the supplier of a PRICE row, looked up by its key (the first match of the suppliers in SID order)
       {.name = "SUPP",
        .kind = QueryKind::Select,
        .text = "select sid,sname,tel1\n  from sub\nwhere smain='False' and sid=:sid\n order by sid",
        .params = {{"sid", P::Text, 20}},
-       .columns = {{"SID", Text, 20}, {"SNAME", Text, 50}, {"TEL1", Text, 20}}},
+       .columns = {{"SID", Text, 20}, {"SNAME", Text, 50}, {"TEL1", Text, 20}},
+       .single_row = true},
       // the currency row with id 2
       {.name = "curr",
        .kind = QueryKind::Select,

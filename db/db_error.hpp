@@ -21,6 +21,13 @@ class DbError : public std::runtime_error {
   ISC_STATUS code_;
 };
 
+// The database cannot be reached at all (attaching failed): requests then get the empty
+// answer, and guarded endpoints do not swallow it.
+class DatabaseUnreachable : public DbError {
+ public:
+  explicit DatabaseUnreachable(const std::string& message) : DbError(message, true) {}
+};
+
 // Raises DbError with the status vector's text when it holds a failure.
 void check_status(const ISC_STATUS* status);
 

@@ -10,7 +10,7 @@ namespace vantor::db {
 std::int64_t round_fixed(long double value) {
   // 2^63 as the bound: the range of a signed 64-bit whole number.
   constexpr long double kLimit = 9223372036854775808.0L;
-  const long double rounded = std::nearbyintl(value);  // the default mode rounds ties to even
+  const long double rounded = std::rintl(value);  // the default rounding mode: ties to even
   if (!(rounded >= -kLimit && rounded < kLimit)) {
     throw std::range_error("Value out of the range of a four-decimal fixed-point number");
   }

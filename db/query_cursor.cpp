@@ -65,8 +65,16 @@ void QueryCursor::map_declared(const QueryDef& def) {
   }
 }
 
+bool QueryCursor::statement_fetch() { return statement_.fetch(); }
+
 bool QueryCursor::next() {
-  if (!statement_.fetch()) return false;
+  if (pending_ == Pending::End) return false;
+  if (pending_ == Pending::Row) {
+    pending_ = single_row_ ? Pending::End : Pending::Nothing;
+  } else if (!statement_.fetch()) {
+    pending_ = Pending::End;
+    return false;
+  }
   if (completer_) {
     for (std::size_t i = 0; i < slots_.size(); ++i) {
       if (slots_[i].output < 0) cells_[i] = Cell{slots_[i].cls};

@@ -39,6 +39,14 @@ class QueryCursor final : public RowSource {
   std::size_t packet_size() const override { return packet_size_; }
 
   void set_completer(std::unique_ptr<RowCompleter> completer) { completer_ = std::move(completer); }
+  // The statement was run with execute_single: its one row (if any) is already here.
+  void use_single_row(bool has_row) {
+    single_row_ = true;
+    pending_ = has_row ? Pending::Row : Pending::End;
+  }
+  // Fetches the first row now (the first round trip of a select happens here), to be
+  // handed out by the first next().
+  void prefetch() { pending_ = statement_fetch() ? Pending::Row : Pending::End; }
   // Index of the column named name (without regard to case).
   std::optional<std::size_t> find_column(std::string_view name) const;
   // For completers: the value of a calculated or lookup column of the current row.
@@ -61,7 +69,12 @@ class QueryCursor final : public RowSource {
   std::vector<Slot> slots_;
   std::vector<Cell> cells_;
   std::vector<std::string> texts_;
+  bool statement_fetch();
+
   std::unique_ptr<RowCompleter> completer_;
+  enum class Pending { Nothing, Row, End };
+  Pending pending_ = Pending::Nothing;
+  bool single_row_ = false;
 };
 
 }  // namespace vantor::db

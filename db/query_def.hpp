@@ -57,6 +57,9 @@ struct QueryDef {
   std::vector<ColumnDef> columns = {};
   RowHook hook = RowHook::None;
   std::size_t row_set_size = kDefaultRowSetSize;
+  // The statement gives at most one row ("rows 1", a key): its row comes back with the
+  // execution itself, one round trip instead of two.
+  bool single_row = false;
 };
 
 }  // namespace vantor::db

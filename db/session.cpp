@@ -23,13 +23,11 @@ std::string call_text(const QueryDef& def) {
 }  // namespace
 
 Transaction& DbSession::read_transaction() {
-  if (!read_.active()) read_ = Transaction(slot_.attachment, TransactionKind::ReadOnly);
-  return read_;
+  if (!slot_.reads.active()) slot_.reads = Transaction(slot_.attachment, TransactionKind::ReadOnly);
+  return slot_.reads;
 }
 
-void DbSession::finish() {
-  if (read_.active()) read_.commit();
-}
+void DbSession::finish() { one_off_.clear(); }
 
 PreparedQuery& DbSession::prepare(const QueryDef& def, std::string_view text, bool keep) {
   if (keep) return slot_.statements.get(slot_.attachment, read_transaction(), text);
@@ -37,7 +35,46 @@ PreparedQuery& DbSession::prepare(const QueryDef& def, std::string_view text, bo
   return *one_off_.back();
 }
 
+// A failure on a dead attachment does not always say so (a statement whose close could
+// not reach the server reports a cursor still open): ask the server when in doubt.
+bool DbSession::attachment_lost(const DbError& failure) {
+  return failure.connection_lost() || !slot_.attachment.alive();
+}
+
+template <typename Work>
+auto DbSession::first_round_trip(Work work) {
+  try {
+    auto result = work();
+    used_ = true;
+    return result;
+  } catch (const DbError& failure) {
+    if (!attachment_lost(failure)) throw;
+    if (used_) {
+      slot_.broken = true;
+      throw;
+    }
+  }
+  slot_.reattach();
+  auto result = work();
+  used_ = true;
+  return result;
+}
+
+Transaction DbSession::begin_write() {
+  return first_round_trip([&] { return Transaction(slot_.attachment, TransactionKind::ReadWrite); });
+}
+
+void DbSession::ensure_alive() {
+  if (!slot_.attachment.alive()) slot_.reattach();
+  used_ = true;
+}
+
 std::unique_ptr<QueryCursor> DbSession::open(const QueryDef& def, const Params& params, const OpenOptions& options) {
+  return first_round_trip([&] { return open_once(def, params, options); });
+}
+
+std::unique_ptr<QueryCursor> DbSession::open_once(const QueryDef& def, const Params& params,
+                                                  const OpenOptions& options) {
   Transaction& transaction = options.transaction != nullptr ? *options.transaction : read_transaction();
   PreparedQuery& query = prepare(def, options.text.empty() ? def.text : options.text, options.keep_prepared);
   query.bind(def, params);
@@ -48,18 +85,30 @@ std::unique_ptr<QueryCursor> DbSession::open(const QueryDef& def, const Params& 
     throw DbError("The statement returns no result set", false);
   }
   auto cursor = std::make_unique<QueryCursor>(statement, transaction, def, def.row_set_size);
-  statement.execute(transaction);
+  if (def.single_row) {
+    cursor->use_single_row(statement.execute_single(transaction));
+  } else {
+    statement.execute(transaction);
+    cursor->prefetch();  // the client sends the execution with the first fetch
+  }
   if (def.hook != RowHook::None) cursor->set_completer(make_row_completer(def.hook, *cursor, *this));
   return cursor;
 }
 
 void DbSession::run(const QueryDef& def, const Params& params) {
   const std::string text = def.kind == QueryKind::Call ? call_text(def) : std::string(def.text);
-  PreparedQuery& query = prepare(def, text, true);
-  query.bind(def, params);
-  Transaction transaction(slot_.attachment, TransactionKind::ReadWrite);
-  query.statement().execute(transaction);
-  transaction.commit();
+  auto [query, transaction] = first_round_trip([&] {
+    PreparedQuery& prepared = prepare(def, text, true);
+    prepared.bind(def, params);
+    return std::pair<PreparedQuery*, Transaction>(&prepared, Transaction(slot_.attachment, TransactionKind::ReadWrite));
+  });
+  try {
+    query->statement().execute(transaction);
+    transaction.commit();
+  } catch (const DbError& failure) {
+    if (attachment_lost(failure)) slot_.broken = true;
+    throw;
+  }
 }
 
 }  // namespace vantor::db

@@ -1,6 +1,11 @@
-// What one request does with its borrowed attachment: the reads share one read-only,
-// read-committed transaction (it sees what per-statement commits would); every write
-// runs in a transaction of its own, committed at once.
+// What one request does with its borrowed attachment: the reads run in the attachment's
+// read-only, read-committed transaction (it sees what per-statement commits would);
+// every write runs in a transaction of its own, committed at once.
+//
+// The request's first round trip also tells whether the attachment lives: when it finds
+// the attachment gone (the database restarted, the attachment was killed), the session
+// attaches anew and repeats it once. Nothing can have been written before that first
+// round trip, so repeating it is safe; a loss after it fails the request.
 #pragma once
 
 #include <memory>
@@ -8,6 +13,7 @@
 #include <vector>
 
 #include "db/attachment_pool.hpp"
+#include "db/db_error.hpp"
 #include "db/param_value.hpp"
 #include "db/query_cursor.hpp"
 #include "db/query_def.hpp"
@@ -34,16 +40,23 @@ class DbSession {
   // Runs a write statement or procedure call in its own transaction and commits it.
   void run(const QueryDef& def, const Params& params);
 
-  Transaction begin_write() { return Transaction(slot_.attachment, TransactionKind::ReadWrite); }
+  Transaction begin_write();
+  // For a request that has no other use for the database: one round trip that checks
+  // the attachment, attaching anew when it is gone. Throws DatabaseUnreachable.
+  void ensure_alive();
   Transaction& read_transaction();
-  // Commits the read transaction, if one was started.
+  // Ends the request's use of the attachment: statements it opened for itself are freed.
   void finish();
 
  private:
   PreparedQuery& prepare(const QueryDef& def, std::string_view text, bool keep);
+  std::unique_ptr<QueryCursor> open_once(const QueryDef& def, const Params& params, const OpenOptions& options);
+  template <typename Work>
+  auto first_round_trip(Work work);
+  bool attachment_lost(const DbError& failure);
 
   PooledAttachment& slot_;
-  Transaction read_;
+  bool used_ = false;  // a round trip of this request has succeeded
   std::vector<std::unique_ptr<PreparedQuery>> one_off_;
 };
 

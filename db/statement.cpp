@@ -129,6 +129,20 @@ void Statement::execute(Transaction& transaction) {
   cursor_open_ = kind_ == StatementKind::Select;
 }
 
+bool Statement::execute_single(Transaction& transaction) {
+  close();
+  ISC_STATUS_ARRAY status{};
+  XSQLDA* in = inputs_.count() > 0 ? inputs_.get() : nullptr;
+  isc_dsql_execute2(status, transaction.handle(), &handle_, kSqlDialect, in, outputs_.get());
+  cursor_open_ = true;  // the server keeps the cursor open until it is closed
+  if (status[0] == 1 && status[1] == isc_stream_eof) return false;
+  if (status[0] == 1 && status[1] != 0) {
+    close();
+    check_status(status);
+  }
+  return true;
+}
+
 bool Statement::fetch() {
   if (!cursor_open_) return false;
   ISC_STATUS_ARRAY status{};

@@ -39,6 +39,9 @@ class Statement {
 
   // Runs the statement; a select opens its cursor. An open cursor is closed first.
   void execute(Transaction& transaction);
+  // Runs a select that gives at most one row and reads that row into the outputs in the
+  // same round trip; false when there is none. More than one row fails.
+  bool execute_single(Transaction& transaction);
   // Moves to the next row of an open cursor; false at the end.
   bool fetch();
   // Closes the cursor, keeping the statement prepared; never throws.

@@ -23,37 +23,49 @@ bool echoed(std::string_view path) {
 
 }  // namespace
 
-std::string escape_answer(std::string_view text) {
-  std::string out;
-  out.reserve(text.size() + text.size() / 16);
-  for (char c : text) {
-    switch (c) {
-      case '\\':
-        out += "\\\\";
-        break;
-      case '/':
-        out += "\\/";
-        break;
-      case '\'':
-        out.push_back(' ');
-        break;
-      default:
-        out.push_back(c);
+namespace {
+
+// Backslashes doubled, slashes as "\\/", apostrophes blanked.
+void escape_in_place(std::string& text) {
+  std::size_t extra = 0;
+  for (char& c : text) {
+    if (c == '\\' || c == '/') {
+      ++extra;
+    } else if (c == '\'') {
+      c = ' ';
     }
   }
+  if (extra == 0) return;
+  // widen from the back, so the big lists need no second copy
+  std::size_t from = text.size();
+  text.resize(text.size() + extra);
+  std::size_t to = text.size();
+  while (from > 0) {
+    const char c = text[--from];
+    text[--to] = c;
+    if (c == '\\' || c == '/') text[--to] = '\\';
+  }
+}
+
+}  // namespace
+
+std::string escape_answer(std::string_view text) {
+  std::string out(text);
+  escape_in_place(out);
   return out;
 }
 
 FinishedAnswer FinishResponse(std::string answer_text, AnswerKind kind, std::string_view path, EncoderSink& log) {
   FinishedAnswer answer;
+  const bool echo = echoed(path);
+  if (echo) log.log(answer_text);  // the answer as it was, before any escaping
   if (kind == AnswerKind::Html) {
     answer.content_type = "text/html; charset=utf-8";
-    answer.body = answer_text;
   } else {
     answer.content_type = "text/json; charset=utf-8";
-    answer.body = escape_answer(answer_text);
+    escape_in_place(answer_text);
   }
-  if (echoed(path)) log.log(std::move(answer_text));
+  answer.body = std::move(answer_text);
   return answer;
 }
 

@@ -9,50 +9,79 @@
 namespace vantor::encode {
 namespace {
 
-// The value rounded at its second decimal, as integer digits and two decimals.
+// The value rounded at its second decimal: its digits in hundredths, without leading
+// zeros beyond the three that "0.00" needs. Kept in a fixed buffer: this runs for every
+// number of every answer.
 struct Rounded {
   bool negative = false;
-  std::string integer;   // at least one digit
-  char decimals[2] = {'0', '0'};
-  bool zero() const { return integer == "0" && decimals[0] == '0' && decimals[1] == '0'; }
+  char digits[340];  // enough for the largest double in hundredths
+  int length = 0;
+  std::string_view integer() const { return {digits, static_cast<std::size_t>(length - 2)}; }
+  const char* decimals() const { return digits + length - 2; }
 };
+
+// The common case: below 10^12 the value times 100 is exact in extended precision, and
+// taking the value to 18 significant digits first moves it by less than 10^-4 of a
+// hundredth, which matters only when the hundredths end close to one half.
+bool round_fast(double value, Rounded& result) {
+  const double magnitude = std::fabs(value);
+  if (!(magnitude < 1e12)) return false;
+  const long double hundredths = static_cast<long double>(magnitude) * 100;
+  const long double whole = std::floor(hundredths);
+  const long double fraction = hundredths - whole;
+  if (std::fabs(fraction - 0.5L) < 1e-4L) return false;
+  auto n = static_cast<std::uint64_t>(whole) + (fraction > 0.5L ? 1 : 0);
+  char buffer[24];
+  const int length = static_cast<int>(std::to_chars(buffer, buffer + sizeof(buffer), n).ptr - buffer);
+  const int pad = length < 3 ? 3 - length : 0;
+  std::memset(result.digits, '0', static_cast<std::size_t>(pad));
+  std::memcpy(result.digits + pad, buffer, static_cast<std::size_t>(length));
+  result.length = length + pad;
+  result.negative = std::signbit(value) && n != 0;
+  return true;
+}
 
 Rounded round_two_decimals(double value) {
   Rounded result;
-  result.negative = std::signbit(value);
+  if (round_fast(value, result)) return result;
   // 18 significant digits: d.ddddddddddddddddde+XX
   char buffer[64];
   const auto end = std::to_chars(buffer, buffer + sizeof(buffer), std::fabs(value), std::chars_format::scientific, 17).ptr;
-  const char* e = static_cast<const char*>(std::memchr(buffer, 'e', static_cast<std::size_t>(end - buffer)));
-  std::string digits;
-  for (const char* p = buffer; p < e; ++p) {
-    if (*p != '.') digits.push_back(*p);
+  char significant[18];
+  int count = 0;
+  const char* p = buffer;
+  for (; *p != 'e'; ++p) {
+    if (*p != '.') significant[count++] = *p;
   }
   int exponent = 0;
-  std::from_chars(e + 1 + (e[1] == '+' ? 1 : 0), end, exponent);
-  // digits[0] stands at 10^exponent; the value in hundredths keeps exponent + 3 digits
+  std::from_chars(p + 1 + (p[1] == '+' ? 1 : 0), end, exponent);
+  // significant[0] stands at 10^exponent; the value in hundredths keeps exponent + 3 digits
   const int keep = exponent + 3;
-  std::string kept = "0";
+  int length = 0;
   if (keep > 0) {
-    kept = digits.substr(0, static_cast<std::size_t>(std::min(keep, 18)));
-    if (keep > 18) kept.append(static_cast<std::size_t>(keep - 18), '0');
+    for (int i = 0; i < keep; ++i) result.digits[length++] = i < 18 ? significant[i] : '0';
   }
-  if (keep >= 0 && keep < 18 && digits[static_cast<std::size_t>(keep)] >= '5') {
-    int i = static_cast<int>(kept.size()) - 1;
-    while (i >= 0 && kept[static_cast<std::size_t>(i)] == '9') kept[static_cast<std::size_t>(i--)] = '0';
+  if (keep >= 0 && keep < 18 && significant[keep] >= '5') {
+    int i = length - 1;
+    while (i >= 0 && result.digits[i] == '9') result.digits[i--] = '0';
     if (i >= 0) {
-      ++kept[static_cast<std::size_t>(i)];
+      ++result.digits[i];
     } else {
-      kept.insert(kept.begin(), '1');
+      std::memmove(result.digits + 1, result.digits, static_cast<std::size_t>(length));
+      result.digits[0] = '1';
+      ++length;
     }
   }
-  if (kept.size() < 3) kept.insert(0, 3 - kept.size(), '0');
-  result.integer = kept.substr(0, kept.size() - 2);
-  result.decimals[0] = kept[kept.size() - 2];
-  result.decimals[1] = kept[kept.size() - 1];
-  const auto first = result.integer.find_first_not_of('0');
-  result.integer = first == std::string::npos ? "0" : result.integer.substr(first);
-  if (result.zero()) result.negative = false;
+  if (length < 3) {
+    const int pad = 3 - length;
+    std::memmove(result.digits + pad, result.digits, static_cast<std::size_t>(length));
+    std::memset(result.digits, '0', static_cast<std::size_t>(pad));
+    length = 3;
+  }
+  result.length = length;
+  bool zero = true;
+  for (int i = 0; i < length; ++i) zero = zero && result.digits[i] == '0';
+  result.negative = std::signbit(value) && !zero;
   return result;
 }
 
@@ -83,9 +112,9 @@ void append_two_decimals(double value, std::string& out) {
   if (not_finite(value, out)) return;
   const Rounded rounded = round_two_decimals(value);
   if (rounded.negative) out.push_back('-');
-  out += rounded.integer;
+  out += rounded.integer();
   out.push_back('.');
-  out.append(rounded.decimals, 2);
+  out.append(rounded.decimals(), 2);
 }
 
 std::string two_decimals(double value) {
@@ -99,13 +128,13 @@ std::string grouped_two_decimals(double value) {
   if (not_finite(value, out)) return out;
   const Rounded rounded = round_two_decimals(value);
   if (rounded.negative) out.push_back('-');
-  const std::size_t length = rounded.integer.size();
-  for (std::size_t i = 0; i < length; ++i) {
-    if (i > 0 && (length - i) % 3 == 0) out.push_back(',');
-    out.push_back(rounded.integer[i]);
+  const std::string_view integer = rounded.integer();
+  for (std::size_t i = 0; i < integer.size(); ++i) {
+    if (i > 0 && (integer.size() - i) % 3 == 0) out.push_back(',');
+    out.push_back(integer[i]);
   }
   out.push_back('.');
-  out.append(rounded.decimals, 2);
+  out.append(rounded.decimals(), 2);
   return out;
 }
 

@@ -3,6 +3,7 @@
 
 #include <optional>
 
+#include "db/db_error.hpp"
 #include "db/session.hpp"
 #include "http/param_list.hpp"
 #include "http/route_table.hpp"
@@ -39,9 +40,16 @@ HttpAnswer run_route(const HttpRequest& request, std::string_view path, db::DbSe
   log.log(parameter_lines(params.entries()));
   try {
     RequestContext ctx{params, session, log, server.options};
-    if (Endpoint endpoint = find_route(path)) endpoint(ctx);
+    if (Endpoint endpoint = find_route(path)) {
+      endpoint(ctx);
+    } else {
+      session.ensure_alive();  // no database needed, but an unreachable one still shows
+    }
     session.finish();
     return encode::FinishResponse(std::move(ctx.answer_text), ctx.answer_kind, path, log);
+  } catch (const db::DatabaseUnreachable& failure) {
+    log.failure(failure.what());
+    return encode::empty_answer();
   } catch (const std::exception& failure) {
     log.failure(failure.what());
     return encode::error_answer();

@@ -1,6 +1,7 @@
 // Standard output and standard error for the console program.
 #include "shell/console_front.hpp"
 
+#include <chrono>
 #include <iostream>
 
 namespace vantor::shell {
@@ -16,16 +17,15 @@ ConsoleOutput::~ConsoleOutput() {
   writer_.join();
 }
 
+// The writer is not woken for each block: it looks every few milliseconds, so a busy
+// server does not pay a thread switch per request for its log.
 void ConsoleOutput::write(std::string text) {
-  {
-    std::lock_guard lock(mutex_);
-    if (waiting_.size() >= kMaxWaiting) {
-      ++dropped_;
-      return;
-    }
-    waiting_.push_back(std::move(text));
+  std::lock_guard lock(mutex_);
+  if (waiting_.size() >= kMaxWaiting) {
+    ++dropped_;
+    return;
   }
-  wake_.notify_one();
+  waiting_.push_back(std::move(text));
 }
 
 void ConsoleOutput::run() {
@@ -34,8 +34,11 @@ void ConsoleOutput::run() {
     std::size_t dropped = 0;
     {
       std::unique_lock lock(mutex_);
-      wake_.wait(lock, [&] { return stopping_ || !waiting_.empty(); });
-      if (waiting_.empty() && stopping_) return;
+      wake_.wait_for(lock, std::chrono::milliseconds(10), [&] { return stopping_; });
+      if (waiting_.empty() && dropped_ == 0) {
+        if (stopping_) return;
+        continue;
+      }
       batch.swap(waiting_);
       std::swap(dropped, dropped_);
     }

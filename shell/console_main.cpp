@@ -89,6 +89,7 @@ int main(int argc, char** argv) {
   sigaddset(&signals, SIGTERM);
   pthread_sigmask(SIG_BLOCK, &signals, nullptr);  // every thread from here on inherits it
   shell::raise_open_file_limit();
+  shell::tune_memory_for_big_answers();
 
   shell::ConsoleOutput output;
   shell::ConsoleLog log(output);

@@ -1,6 +1,7 @@
 // Start-up, shutdown and the upgrade button.
 #include "shell/core/application.hpp"
 
+#include <malloc.h>
 #include <sys/resource.h>
 
 #include <algorithm>
@@ -12,7 +13,7 @@
 
 namespace vantor::shell {
 
-std::size_t worker_count() { return std::clamp<std::size_t>(std::thread::hardware_concurrency(), 2, 4); }
+std::size_t worker_count() { return std::clamp<std::size_t>(2 * std::thread::hardware_concurrency(), 2, 4); }
 
 void raise_open_file_limit() {
   rlimit limit{};
@@ -20,6 +21,12 @@ void raise_open_file_limit() {
     limit.rlim_cur = limit.rlim_max;
     setrlimit(RLIMIT_NOFILE, &limit);
   }
+}
+
+void tune_memory_for_big_answers() {
+  mallopt(M_MMAP_THRESHOLD, 32 * 1024 * 1024);
+  mallopt(M_TRIM_THRESHOLD, 64 * 1024 * 1024);
+  mallopt(M_ARENA_MAX, 1);  // one heap: what one worker freed, the next one reuses
 }
 
 Application::Application(OperatorFront& front, http::ActivityLog& log, std::filesystem::path folder)

@@ -68,4 +68,9 @@ std::size_t worker_count();
 // Lets the process hold as many connections as the server accepts.
 void raise_open_file_limit();
 
+// Big answers (item lists of tens of megabytes) are built in memory: let the allocator
+// keep such blocks for the next answer instead of mapping fresh pages every time, as it
+// learns to do by itself after a few big answers anyway.
+void tune_memory_for_big_answers();
+
 }  // namespace vantor::shell

@@ -66,6 +66,7 @@ int main(int argc, char** argv) {
   sigaddset(&signals, SIGTERM);
   pthread_sigmask(SIG_BLOCK, &signals, nullptr);
   shell::raise_open_file_limit();
+  shell::tune_memory_for_big_answers();
   Fl::lock();  // lets other threads queue work for the window's thread
   Fl::visual(FL_DOUBLE | FL_INDEX);
 

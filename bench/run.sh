@@ -1,0 +1,125 @@
+#!/usr/bin/env bash
+# bench/run.sh: the server against the database itself, in one run on this machine.
+# Builds, generates the benchmark databases (10,000 and 100,000 items) once, measures the
+# raw statements on our data layer, then the same work through vantor-server with wrk,
+# and prints one table with the ratios. The database server, the load generator and the
+# server share the machine's cores.
+#   SECONDS_PER_RUN (default 8): length of each throughput run
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+seconds=${SECONDS_PER_RUN:-8}
+port=8099
+data=/tmp/vantor-bench
+build=build/release
+
+scripts/install_deps.sh
+scripts/firebird_up.sh
+cmake -S . -B $build -DCMAKE_BUILD_TYPE=Release -DVANTOR_BENCH=ON >/dev/null
+cmake --build $build -j"$(nproc)" --target vantor-server raw_baseline hold_connections encoder_bench >/dev/null
+
+mkdir -p $data && chmod 1777 $data
+for items in 10000 100000; do
+  if [ ! -f $data/items-$items.fdb ]; then
+    echo "generating the benchmark database with $items items..." >&2
+    bench/make_bench_database.sh $data/items-$items.fdb $items $build/vantor-server
+  fi
+  [ -f $data/codes-$items.txt ] || seq 1 $items | awk '{ r = $1 % 3;
+      if (r == 0) printf "I%07d\n", $1; else if (r == 1) printf "20%011d\n", $1; else printf "30%011d\n", $1 }' \
+      > $data/codes-$items.txt
+done
+
+server_dir=$(mktemp -d)
+server_pid=""
+stop_server() { [ -n "$server_pid" ] && kill "$server_pid" 2>/dev/null && wait "$server_pid" 2>/dev/null; server_pid=""; }
+trap 'stop_server; rm -rf "$server_dir"' EXIT
+start_server() {  # start_server ITEMS
+  stop_server
+  cp $build/vantor-server "$server_dir/"
+  echo "localhost:$data/items-$1.fdb" > "$server_dir/ip.txt"
+  echo $port > "$server_dir/port.txt"
+  (cd "$server_dir" && exec ./vantor-server </dev/null >/dev/null 2>&1) &
+  server_pid=$!
+  for _ in $(seq 100); do curl -s -o /dev/null "http://127.0.0.1:$port/nothing" && return 0; sleep 0.1; done
+  echo "the server did not start" >&2; exit 1
+}
+
+raw_best() {  # raw_best ITEMS: "rate p50 p99" of the best thread count
+  local best="0 0 0"
+  for threads in 1 2 4; do
+    local line
+    line=$($build/bench/raw_baseline price "localhost:$data/items-$1.fdb" $data/codes-$1.txt $threads "$seconds")
+    [ "${line%% *}" -gt "${best%% *}" ] && best=$line
+  done
+  echo "$best"
+}
+
+wrk_price() {  # wrk_price ITEMS CONNECTIONS: "rate p50_ms p99_ms"
+  local threads=2
+  [ "$2" -lt 2 ] && threads=1
+  CODES=$data/codes-$1.txt wrk -t$threads -c"$2" -d"${seconds}s" --latency -s bench/price.lua \
+      "http://127.0.0.1:$port" | awk '
+    function ms(v) { if (v ~ /us$/) return v / 1000; if (v ~ /ms$/) return v + 0; if (v ~ /s$/) return v * 1000; return v }
+    /^ +50%/ { p50 = ms($2) } /^ +99%/ { p99 = ms($2) } /^Requests\/sec/ { rate = $2 }
+    END { printf "%.0f %.2f %.2f\n", rate, p50, p99 }'
+}
+
+median_curl() {  # median_curl TARGET: median of 5 single requests, in ms
+  for _ in 1 2 3 4 5; do curl -s -o /dev/null -w "%{time_total}\n" "http://127.0.0.1:$port$1"; done |
+    sort -n | sed -n 3p | awk '{ printf "%.1f\n", $1 * 1000 }'
+}
+
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", (b > 0 ? a / b : 0) }'; }
+
+echo "measuring the raw statements (100,000 items)..." >&2
+read -r raw_rate raw_p50 raw_p99 <<<"$(raw_best 100000)"
+read -r raw_product2 _ <<<"$($build/bench/raw_baseline fetch "localhost:$data/items-100000.fdb" product2 5)"
+read -r raw_stat _ <<<"$($build/bench/raw_baseline fetch "localhost:$data/items-100000.fdb" saccount 4100001 5)"
+
+echo "measuring the server (100,000 items)..." >&2
+start_server 100000
+read -r c1_rate c1_p50 c1_p99 <<<"$(wrk_price 100000 1)"
+read -r c16_rate c16_p50 c16_p99 <<<"$(wrk_price 100000 16)"
+read -r c64_rate c64_p50 c64_p99 <<<"$(wrk_price 100000 64)"
+http_product2=$(median_curl /product2)
+http_stat=$(median_curl "/stat?id=4100001")
+
+# the server holds at most 10,000 connections: the idle ones and wrk's 64 make 10,000
+echo "measuring 9,936 idle connections beside the price run at 64 connections..." >&2
+start_server 100000
+idle_out=$(mktemp)
+$build/bench/hold_connections $port 9936 $((seconds * 3)) > "$idle_out" &
+holder=$!
+for _ in $(seq 600); do [ -s "$idle_out" ] && break; sleep 0.1; done
+held=$(cat "$idle_out")
+read -r idle_rate _ idle_p99 <<<"$(wrk_price 100000 64)"
+rss_kb=$(awk '/VmRSS/ { print $2 }' /proc/$server_pid/status)
+wait $holder || true
+rm -f "$idle_out"
+
+echo "measuring the small database (10,000 items)..." >&2
+read -r small_raw _ _ <<<"$(raw_best 10000)"
+start_server 10000
+read -r small_rate _ _ <<<"$(wrk_price 10000 64)"
+stop_server
+
+encoders=$($build/bench/encoder_bench 2>/dev/null |
+  awk '/items_per_second/ { for (i = 1; i <= NF; ++i) if ($i ~ /^items_per_second=/) { split($i, v, "="); sub(/\/s$/, "", v[2]); printf "%s %s rows/s; ", $1, v[2] } }')
+
+cat <<TABLE
+
+| measurement | raw statements | through vantor-server | ratio | target |
+|---|---|---|---|---|
+| /price per second, best of 1/2/4 attachments vs 64 connections | $raw_rate | $c64_rate | $(ratio "$c64_rate" "$raw_rate") | >= 0.85 |
+| /price at 64 connections: p50 / p99 ms | | $c64_p50 / $c64_p99 | $(ratio "$c64_p99" "$c64_p50") | p99 <= 4 x p50 |
+| /price at 1 connection: per second, p50 / p99 ms | $raw_p50 / $raw_p99 (best run) | $c1_rate, $c1_p50 / $c1_p99 | | |
+| /price at 16 connections: per second, p50 / p99 ms | | $c16_rate, $c16_p50 / $c16_p99 | | |
+| /product2, 100,000 rows, median of 5, ms | $raw_product2 | $http_product2 | $(ratio "$http_product2" "$raw_product2") | <= 1.25 |
+| /stat, 10,000 rows, median of 5, ms | $raw_stat | $http_stat | $(ratio "$http_stat" "$raw_stat") | <= 1.25 |
+| /price per second with $held idle keep-alive connections open | | $idle_rate (p99 $idle_p99 ms) | | |
+| server resident memory with those connections, MB | | $((rss_kb / 1024)) | | < 100 |
+| /price per second, 10,000 items | $small_raw | $small_rate | $(ratio "$small_rate" "$small_raw") | same as at 100,000 |
+
+Encoders on 100,000 in-memory rows of 16 columns: $encoders
+Machine: $(nproc) cores shared by Firebird, wrk and the server; $(date -u +%Y-%m-%d).
+TABLE
