@@ -69,6 +69,15 @@ void DbSession::ensure_alive() {
   used_ = true;
 }
 
+void DbSession::throw_if_unreachable(const std::exception& failure) {
+  if (dynamic_cast<const DatabaseUnreachable*>(&failure) != nullptr) throw DatabaseUnreachable(failure.what());
+  const auto* database_failure = dynamic_cast<const DbError*>(&failure);
+  if (database_failure != nullptr && attachment_lost(*database_failure)) {
+    slot_.broken = true;
+    throw DatabaseUnreachable(failure.what());
+  }
+}
+
 std::unique_ptr<QueryCursor> DbSession::open(const QueryDef& def, const Params& params, const OpenOptions& options) {
   return first_round_trip([&] { return open_once(def, params, options); });
 }

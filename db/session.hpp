@@ -44,6 +44,10 @@ class DbSession {
   // For a request that has no other use for the database: one round trip that checks
   // the attachment, attaching anew when it is gone. Throws DatabaseUnreachable.
   void ensure_alive();
+  // When failure came from the attachment being gone (the database went down in the
+  // middle of the request), throws DatabaseUnreachable with its message: the request
+  // then gets the empty answer like any request while the database is down.
+  void throw_if_unreachable(const std::exception& failure);
   Transaction& read_transaction();
   // Ends the request's use of the attachment: statements it opened for itself are freed.
   void finish();

@@ -41,9 +41,8 @@ bool round_fast(double value, Rounded& result) {
   return true;
 }
 
-Rounded round_two_decimals(double value) {
+Rounded round_exact(double value) {
   Rounded result;
-  if (round_fast(value, result)) return result;
   // 18 significant digits: d.ddddddddddddddddde+XX
   char buffer[64];
   const auto end = std::to_chars(buffer, buffer + sizeof(buffer), std::fabs(value), std::chars_format::scientific, 17).ptr;
@@ -85,6 +84,11 @@ Rounded round_two_decimals(double value) {
   return result;
 }
 
+Rounded round_two_decimals(double value) {
+  Rounded result;
+  return round_fast(value, result) ? result : round_exact(value);
+}
+
 bool not_finite(double value, std::string& out) {
   if (std::isnan(value)) {
     out += "NAN";
@@ -120,6 +124,17 @@ void append_two_decimals(double value, std::string& out) {
 std::string two_decimals(double value) {
   std::string out;
   append_two_decimals(value, out);
+  return out;
+}
+
+std::string two_decimals_exact(double value) {
+  std::string out;
+  if (not_finite(value, out)) return out;
+  const Rounded rounded = round_exact(value);
+  if (rounded.negative) out.push_back('-');
+  out += rounded.integer();
+  out.push_back('.');
+  out.append(rounded.decimals(), 2);
   return out;
 }
 

@@ -15,6 +15,10 @@ namespace vantor::encode {
 void append_two_decimals(double value, std::string& out);
 std::string two_decimals(double value);
 
+// The same by the exact digits alone, without the fast path for ordinary values (for
+// checking that both agree).
+std::string two_decimals_exact(double value);
+
 // Format "#,0.00;-#,0.00": as above with the integer digits grouped by threes.
 std::string grouped_two_decimals(double value);
 

@@ -2,7 +2,6 @@
 #include "db/ascii.hpp"
 #include "encode/html_page.hpp"
 #include "encode/json_encoders.hpp"
-#include "db/db_error.hpp"
 #include "http/endpoint_support.hpp"
 #include "http/endpoints.hpp"
 
@@ -33,9 +32,8 @@ bool run_client_statement(RequestContext& ctx, std::string_view passing, Encode 
     transaction.commit();
     ctx.answer_text = std::move(answer);
     return true;
-  } catch (const db::DatabaseUnreachable&) {
-    throw;  // no database: the empty answer, as for every request
   } catch (const std::exception& failure) {
+    ctx.db.throw_if_unreachable(failure);  // no database: the empty answer, as for every request
     ctx.log.failure(failure.what());  // the client gets the fallback answer
     return false;
   }

@@ -8,6 +8,7 @@
 #include <boost/beast/core.hpp>
 #include <boost/beast/http.hpp>
 #include <future>
+#include <mutex>
 #include <optional>
 #include <thread>
 #include <unordered_set>
@@ -34,7 +35,10 @@ struct HttpServer::State {
   asio::io_context io{1};
   std::optional<asio::executor_work_guard<asio::io_context::executor_type>> work;
   std::vector<std::unique_ptr<tcp::acceptor>> acceptors;
-  std::unordered_set<Session*> sessions;  // touched on the event loop only
+  // The open connections. A connection usually ends on the event loop, but one whose
+  // request was still waiting for a worker at shutdown ends where that job is dropped.
+  std::mutex sessions_mutex;
+  std::unordered_set<Session*> sessions;
   std::atomic<std::size_t> connections{0};
   std::atomic<bool> stopping{false};
   std::uint16_t bound_port = 0;
@@ -55,6 +59,7 @@ class Session : public std::enable_shared_from_this<Session> {
   Session(tcp::socket socket, std::shared_ptr<HttpServer::State> state)
       : stream_(std::move(socket)), state_(std::move(state)) {
     ++state_->connections;
+    std::lock_guard lock(state_->sessions_mutex);
     state_->sessions.insert(this);
     error_code ignored;
     const auto remote = stream_.socket().remote_endpoint(ignored);
@@ -62,7 +67,10 @@ class Session : public std::enable_shared_from_this<Session> {
   }
 
   ~Session() {
-    state_->sessions.erase(this);
+    {
+      std::lock_guard lock(state_->sessions_mutex);
+      state_->sessions.erase(this);
+    }
     --state_->connections;
   }
 
@@ -232,6 +240,7 @@ void HttpServer::stop() {
       error_code ignored;
       acceptor->close(ignored);
     }
+    std::lock_guard lock(state.sessions_mutex);
     for (Session* session : state.sessions) session->close();
     closed.set_value();
   });

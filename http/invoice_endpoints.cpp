@@ -3,7 +3,6 @@
 #include "encode/numbers.hpp"
 #include "encode/reencode_note.hpp"
 #include "encode/utf8.hpp"
-#include "db/db_error.hpp"
 #include "http/endpoint_support.hpp"
 #include "http/endpoints.hpp"
 
@@ -73,9 +72,8 @@ void itemsinsert(RequestContext& ctx) {
     };
     ctx.db.run(db::named_query("myite"), values);
     ctx.answer_text = "Items Entry for " + item + " Done";
-  } catch (const db::DatabaseUnreachable&) {
-    throw;  // no database: the empty answer, as for every request
   } catch (const std::exception& failure) {
+    ctx.db.throw_if_unreachable(failure);  // no database: the empty answer, as for every request
     ctx.log.failure(failure.what());
   }
 }

@@ -39,14 +39,19 @@ HttpAnswer run_route(const HttpRequest& request, std::string_view path, db::DbSe
   log.log(std::string(path));
   log.log(parameter_lines(params.entries()));
   try {
-    RequestContext ctx{params, session, log, server.options};
-    if (Endpoint endpoint = find_route(path)) {
-      endpoint(ctx);
-    } else {
-      session.ensure_alive();  // no database needed, but an unreachable one still shows
+    try {
+      RequestContext ctx{params, session, log, server.options};
+      if (Endpoint endpoint = find_route(path)) {
+        endpoint(ctx);
+      } else {
+        session.ensure_alive();  // no database needed, but an unreachable one still shows
+      }
+      session.finish();
+      return encode::FinishResponse(std::move(ctx.answer_text), ctx.answer_kind, path, log);
+    } catch (const std::exception& failure) {
+      session.throw_if_unreachable(failure);
+      throw;
     }
-    session.finish();
-    return encode::FinishResponse(std::move(ctx.answer_text), ctx.answer_kind, path, log);
   } catch (const db::DatabaseUnreachable& failure) {
     log.failure(failure.what());
     return encode::empty_answer();

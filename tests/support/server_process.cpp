@@ -124,6 +124,7 @@ bool ServerProcess::wait_for_error(const std::string& text, std::chrono::millise
 std::optional<int> ServerProcess::wait_for_exit(std::chrono::milliseconds timeout) {
   const auto deadline = std::chrono::steady_clock::now() + timeout;
   while (!status_) {
+    drain();  // a full output pipe would hold the program's log writer, and its exit
     int status = 0;
     if (::waitpid(pid_, &status, WNOHANG) == pid_) {
       status_ = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);

@@ -30,6 +30,7 @@ class ServerProcess {
   std::string output();
   std::string error();
   const std::filesystem::path& folder() const { return folder_; }
+  pid_t pid() const { return pid_; }
 
  private:
   void drain();

@@ -1,0 +1,37 @@
+// Number, whole-number and date readings, the date rebuilds, and the two-decimal format:
+// no crash, and the fast rounding agrees with the exact one on every double.
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <string_view>
+
+#include "encode/dates.hpp"
+#include "encode/numbers.hpp"
+#include "http/request_helpers.hpp"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const std::string_view text(reinterpret_cast<const char*>(data), size);
+  using namespace vantor;
+  if (const auto number = encode::parse_number(text)) {
+    if (encode::two_decimals(*number) != encode::two_decimals_exact(*number)) __builtin_trap();
+    encode::grouped_two_decimals(*number);
+  }
+  encode::parse_whole_number(text);
+  encode::parse_day_first_date(text);
+  encode::parse_date_time(text);
+  try {
+    http::HostDate(http::DayFirstDateText(text));
+  } catch (const http::RequestError&) {
+  }
+  try {
+    http::HostDate(http::YearFirstDateText(text));
+  } catch (const http::RequestError&) {
+  }
+  if (size >= sizeof(double)) {
+    double value;
+    std::memcpy(&value, data, sizeof(double));
+    if (encode::two_decimals(value) != encode::two_decimals_exact(value)) __builtin_trap();
+  }
+  return 0;
+}

@@ -1,0 +1,57 @@
+// Any bytes sent to the server: the answer is a "200 OK" or the connection is closed
+// without one; the server never crashes and never hangs (each input gets two seconds).
+#include <netinet/in.h>
+#include <arpa/inet.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "http/http_server.hpp"
+
+namespace {
+
+vantor::http::HttpServer& server() {
+  static auto instance = [] {
+    vantor::http::ServerSettings settings;
+    settings.port = 0;
+    settings.request_timeout = std::chrono::milliseconds(500);
+    settings.idle_timeout = std::chrono::milliseconds(500);
+    settings.max_body_bytes = 4096;
+    auto created = std::make_unique<vantor::http::HttpServer>(settings, [](const vantor::http::HttpRequest& request) {
+      return vantor::http::HttpAnswer{"text/json; charset=utf-8", request.target + request.body};
+    });
+    created->start();
+    return created;
+  }();
+  return *instance;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_port = htons(server().port());
+  ::inet_pton(AF_INET, "127.0.0.1", &address.sin_addr);
+  if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)) != 0) __builtin_trap();
+  ::send(fd, data, size, MSG_NOSIGNAL);
+  ::shutdown(fd, SHUT_WR);
+  std::string answer;
+  char buffer[65536];
+  for (;;) {
+    pollfd waiting{fd, POLLIN, 0};
+    if (::poll(&waiting, 1, 2000) <= 0) __builtin_trap();  // neither an answer nor a close
+    const auto received = ::recv(fd, buffer, sizeof(buffer), 0);
+    if (received <= 0) break;
+    answer.append(buffer, static_cast<std::size_t>(received));
+  }
+  ::close(fd);
+  if (!answer.empty() && answer.rfind("HTTP/1.1 200 OK\r\n", 0) != 0) __builtin_trap();
+  return 0;
+}
