@@ -1,34 +1,15 @@
 // JPEG header check through libjpeg(-turbo); its errors come back through longjmp.
 #include "encode/jpeg_check.hpp"
 
-#include <csetjmp>
-#include <cstdio>
-
-#include <jpeglib.h>
+#include "encode/jpeg_errors.hpp"
 
 namespace vantor::encode {
-namespace {
-
-struct ErrorManager {
-  jpeg_error_mgr base;
-  std::jmp_buf on_error;
-};
-
-[[noreturn]] void on_error(j_common_ptr info) {
-  std::longjmp(reinterpret_cast<ErrorManager*>(info->err)->on_error, 1);
-}
-
-void on_message(j_common_ptr) {}  // warnings are not ours to print
-
-}  // namespace
 
 bool has_jpeg_headers(std::string_view bytes) noexcept {
   if (bytes.size() < 4) return false;
   jpeg_decompress_struct info{};
-  ErrorManager errors{};
-  info.err = jpeg_std_error(&errors.base);
-  errors.base.error_exit = on_error;
-  errors.base.output_message = on_message;
+  JpegErrors errors{};
+  install_jpeg_errors(info, errors);
   if (setjmp(errors.on_error) != 0) {
     jpeg_destroy_decompress(&info);
     return false;

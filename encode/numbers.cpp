@@ -110,15 +110,17 @@ int hex_digit(char c) {
   return -1;
 }
 
-}  // namespace
-
-void append_two_decimals(double value, std::string& out) {
-  if (not_finite(value, out)) return;
-  const Rounded rounded = round_two_decimals(value);
+void append_rounded(const Rounded& rounded, std::string& out) {
   if (rounded.negative) out.push_back('-');
   out += rounded.integer();
   out.push_back('.');
   out.append(rounded.decimals(), 2);
+}
+
+}  // namespace
+
+void append_two_decimals(double value, std::string& out) {
+  if (!not_finite(value, out)) append_rounded(round_two_decimals(value), out);
 }
 
 std::string two_decimals(double value) {
@@ -129,12 +131,7 @@ std::string two_decimals(double value) {
 
 std::string two_decimals_exact(double value) {
   std::string out;
-  if (not_finite(value, out)) return out;
-  const Rounded rounded = round_exact(value);
-  if (rounded.negative) out.push_back('-');
-  out += rounded.integer();
-  out.push_back('.');
-  out.append(rounded.decimals(), 2);
+  if (!not_finite(value, out)) append_rounded(round_exact(value), out);
   return out;
 }
 

@@ -1,22 +1,12 @@
 // libjpeg decoding into an RGB image; errors come back through longjmp.
 #include "shell/window/jpeg_picture.hpp"
 
-#include <csetjmp>
-#include <cstdio>
 #include <vector>
 
-#include <jpeglib.h>
+#include "encode/jpeg_errors.hpp"
 
 namespace vantor::shell {
 namespace {
-
-struct ErrorManager {
-  jpeg_error_mgr base;
-  std::jmp_buf on_error;
-};
-
-[[noreturn]] void on_error(j_common_ptr info) { std::longjmp(reinterpret_cast<ErrorManager*>(info->err)->on_error, 1); }
-void on_message(j_common_ptr) {}
 
 class PixelImage : public Fl_RGB_Image {
  public:
@@ -31,10 +21,8 @@ class PixelImage : public Fl_RGB_Image {
 // Fills pixels, width and height; false when the bytes do not decode.
 bool decode(std::string_view bytes, std::vector<unsigned char>& pixels, int& width, int& height) {
   jpeg_decompress_struct info{};
-  ErrorManager errors{};
-  info.err = jpeg_std_error(&errors.base);
-  errors.base.error_exit = on_error;
-  errors.base.output_message = on_message;
+  encode::JpegErrors errors{};
+  encode::install_jpeg_errors(info, errors);
   if (setjmp(errors.on_error) != 0) {
     jpeg_destroy_decompress(&info);
     return false;

@@ -101,24 +101,22 @@ void ServerProcess::drain() {
   }
 }
 
-bool ServerProcess::wait_for_output(const std::string& text, std::chrono::milliseconds timeout) {
+bool ServerProcess::wait_for(const std::string& text, const std::string& stream, std::chrono::milliseconds timeout) {
   const auto deadline = std::chrono::steady_clock::now() + timeout;
   for (;;) {
     drain();
-    if (output_.find(text) != std::string::npos) return true;
+    if (stream.find(text) != std::string::npos) return true;
     if (std::chrono::steady_clock::now() > deadline) return false;
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
   }
 }
 
+bool ServerProcess::wait_for_output(const std::string& text, std::chrono::milliseconds timeout) {
+  return wait_for(text, output_, timeout);
+}
+
 bool ServerProcess::wait_for_error(const std::string& text, std::chrono::milliseconds timeout) {
-  const auto deadline = std::chrono::steady_clock::now() + timeout;
-  for (;;) {
-    drain();
-    if (error_.find(text) != std::string::npos) return true;
-    if (std::chrono::steady_clock::now() > deadline) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  }
+  return wait_for(text, error_, timeout);
 }
 
 std::optional<int> ServerProcess::wait_for_exit(std::chrono::milliseconds timeout) {

@@ -34,6 +34,7 @@ class ServerProcess {
 
  private:
   void drain();
+  bool wait_for(const std::string& text, const std::string& stream, std::chrono::milliseconds timeout);
 
   std::filesystem::path folder_;
   pid_t pid_ = -1;
