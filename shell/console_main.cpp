@@ -94,7 +94,9 @@ int main(int argc, char** argv) {
   shell::ConsoleOutput output;
   shell::ConsoleLog log(output);
   shell::ConsoleFront front(output);
-  CommandQueue commands;
+  // The reader of standard input and the signal waiter outlive main: the queue they
+  // push to lives as long as the process.
+  static CommandQueue& commands = *new CommandQueue;
   std::thread(wait_for_signals, std::ref(commands), signals).detach();
   std::thread(read_commands, std::ref(commands)).detach();
 

@@ -42,7 +42,7 @@ TEST(ShutdownUnderLoad, RunningRequestsFinishOrLoseTheirConnection) {
   }
   std::this_thread::sleep_for(1500ms);
   process.signal(SIGTERM);
-  EXPECT_EQ(process.wait_for_exit(), 0);
+  EXPECT_EQ(process.wait_for_exit(), 0) << process.error();
   stop = true;
   for (auto& client : clients) client.join();
   EXPECT_FALSE(port_open(8085));
