@@ -51,6 +51,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (received <= 0) break;
     answer.append(buffer, static_cast<std::size_t>(received));
   }
+  // close with a reset: a hundred thousand connections in TIME_WAIT would use up the
+  // local ports, and the next connect would fail for that reason alone
+  const linger reset{1, 0};
+  ::setsockopt(fd, SOL_SOCKET, SO_LINGER, &reset, sizeof(reset));
   ::close(fd);
   if (!answer.empty() && answer.rfind("HTTP/1.1 200 OK\r\n", 0) != 0) __builtin_trap();
   return 0;
