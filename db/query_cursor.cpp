@@ -108,7 +108,6 @@ void QueryCursor::set_computed_number(std::size_t column, double value) {
   cell.cls = slots_[column].cls;
   cell.null = false;
   cell.real = value;
-  cell.whole = static_cast<std::int64_t>(value);
 }
 
 void QueryCursor::set_computed_text(std::size_t column, std::string text) {
