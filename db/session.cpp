@@ -43,13 +43,23 @@ bool DbSession::attachment_lost(const DbError& failure) {
 
 template <typename Work>
 auto DbSession::first_round_trip(Work work) {
+  // Only the outermost call may attach anew: a call nested in it (the lookups that run
+  // while a query opens) would free statements the outer one still uses.
+  const bool may_repeat = !used_ && !opening_;
+  const bool was_opening = opening_;
+  opening_ = true;
+  struct Restore {
+    bool& flag;
+    bool value;
+    ~Restore() { flag = value; }
+  } restore{opening_, was_opening};
   try {
     auto result = work();
     used_ = true;
     return result;
   } catch (const DbError& failure) {
     if (!attachment_lost(failure)) throw;
-    if (used_) {
+    if (!may_repeat) {
       slot_.broken = true;
       throw;
     }

@@ -60,7 +60,8 @@ class DbSession {
   bool attachment_lost(const DbError& failure);
 
   PooledAttachment& slot_;
-  bool used_ = false;  // a round trip of this request has succeeded
+  bool used_ = false;     // a round trip of this request has succeeded
+  bool opening_ = false;  // inside first_round_trip
   std::vector<std::unique_ptr<PreparedQuery>> one_off_;
 };
 
