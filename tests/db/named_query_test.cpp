@@ -6,6 +6,8 @@
 #include "db/catalogue.hpp"
 #include "db/db_error.hpp"
 #include "db/session.hpp"
+#include "encode/html_page.hpp"
+#include "encode/json_encoders.hpp"
 #include "tests/support/test_database.hpp"
 
 namespace vantor::db {
@@ -145,6 +147,19 @@ TEST_F(NamedQueryTest, AStatementWithoutResultSetRunsInTheCallersTransactionThen
                              OpenOptions{.text = "insert into oy (sn,name1) values ('1','x')", .transaction = &write}),
                DbError);
   EXPECT_EQ(database_.scalar("select count(*) from oy"), "1");
+}
+
+TEST_F(NamedQueryTest, TheJsonEncodersReadOnlyTheFirstPacketOfRows) {
+  const QueryDef small_packets{.name = "small", .text = "select item from stock order by item", .row_set_size = 3};
+  auto cursor = session_.open(small_packets, {});
+  encode::NullSink sink;
+  EXPECT_EQ(encode::MYJASONalls(*cursor, sink), R"([{"item":"0000"},{"item":"A100"},{"item":"A200"}])");
+  // the page walks every row, fetching past the first packet
+  auto walked = session_.open(small_packets, {});
+  const std::string page = encode::HTMLall(*walked);
+  std::size_t rows = 0;
+  for (auto at = page.find("<tr>"); at != std::string::npos; at = page.find("<tr>", at + 1)) ++rows;
+  EXPECT_EQ(rows, 1u + 8u);  // the header row and the eight items
 }
 
 TEST_F(NamedQueryTest, ProcedureCallsBindPositionalInputs) {
