@@ -64,13 +64,12 @@ void PreparedQuery::bind(const QueryDef& def, const Params& params) {
 }
 
 PreparedQuery& StatementCache::get(Attachment& attachment, Transaction& transaction, std::string_view text) {
-  const auto found = entries_.find(std::string(text));
+  std::string key(text);
+  const auto found = entries_.find(key);
   if (found != entries_.end()) return *found->second;
   if (entries_.size() >= kMaxEntries) entries_.clear();
   auto prepared = std::make_unique<PreparedQuery>(attachment, transaction, text);
-  auto& slot = entries_[std::string(text)];
-  slot = std::move(prepared);
-  return *slot;
+  return *entries_.emplace(std::move(key), std::move(prepared)).first->second;
 }
 
 }  // namespace vantor::db

@@ -38,11 +38,13 @@ void QueryCursor::map_reported() {
 }
 
 void QueryCursor::map_declared(const QueryDef& def) {
+  std::vector<std::string> reported;  // the result's column names, read once per open
+  for (int i = 0; i < statement_.output_count(); ++i) reported.push_back(latin1_to_utf8(statement_.output_name(i)));
   for (const ColumnDef& column : def.columns) {
     Slot slot{-1, column.cls};
     if (column.kind == ColumnKind::Data) {
       for (int i = 0; i < statement_.output_count(); ++i) {
-        if (iequals(latin1_to_utf8(statement_.output_name(i)), column.name)) {
+        if (iequals(reported[static_cast<std::size_t>(i)], column.name)) {
           slot.output = i;
           break;
         }

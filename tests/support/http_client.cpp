@@ -54,18 +54,20 @@ void RawClient::send(std::string_view bytes) {
   }
 }
 
-bool RawClient::fill(std::chrono::steady_clock::time_point deadline) {
-  if (fd_ < 0) return false;
+RawClient::Received RawClient::receive(std::chrono::steady_clock::time_point deadline) {
+  if (fd_ < 0) return Received::Closed;
   const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
-  if (left.count() <= 0) return false;
+  if (left.count() <= 0) return Received::Nothing;
   pollfd waiting{fd_, POLLIN, 0};
-  if (::poll(&waiting, 1, static_cast<int>(left.count())) <= 0) return false;
+  if (::poll(&waiting, 1, static_cast<int>(left.count())) <= 0) return Received::Nothing;
   char chunk[65536];
   const auto received = ::recv(fd_, chunk, sizeof(chunk), 0);
-  if (received <= 0) return false;
+  if (received <= 0) return Received::Closed;
   buffer_.append(chunk, static_cast<std::size_t>(received));
-  return true;
+  return Received::Data;
 }
+
+bool RawClient::fill(std::chrono::steady_clock::time_point deadline) { return receive(deadline) == Received::Data; }
 
 std::optional<RawResponse> RawClient::read(bool with_body, std::chrono::milliseconds timeout) {
   const auto deadline = std::chrono::steady_clock::now() + timeout;
@@ -99,15 +101,14 @@ std::optional<RawResponse> RawClient::read(bool with_body, std::chrono::millisec
 bool RawClient::closed_by_server(std::chrono::milliseconds timeout) {
   const auto deadline = std::chrono::steady_clock::now() + timeout;
   for (;;) {
-    if (fd_ < 0) return true;
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
-    if (left.count() <= 0) return false;
-    pollfd waiting{fd_, POLLIN, 0};
-    if (::poll(&waiting, 1, static_cast<int>(left.count())) <= 0) return false;
-    char chunk[4096];
-    const auto received = ::recv(fd_, chunk, sizeof(chunk), 0);
-    if (received <= 0) return true;
-    buffer_.append(chunk, static_cast<std::size_t>(received));
+    switch (receive(deadline)) {
+      case Received::Closed:
+        return true;
+      case Received::Nothing:
+        return false;
+      case Received::Data:
+        break;
+    }
   }
 }
 

@@ -38,6 +38,9 @@ class RawClient {
   bool connected() const { return fd_ >= 0; }
 
  private:
+  enum class Received { Data, Closed, Nothing };
+  // One read of what has arrived, waiting at most until deadline.
+  Received receive(std::chrono::steady_clock::time_point deadline);
   bool fill(std::chrono::steady_clock::time_point deadline);
   int fd_ = -1;
   std::string buffer_;
