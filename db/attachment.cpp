@@ -67,7 +67,7 @@ bool Attachment::alive() noexcept {
   std::array<char, 32> result{};
   ISC_STATUS_ARRAY status{};
   isc_database_info(status, &handle_, sizeof(items), items, static_cast<short>(result.size()), result.data());
-  return !(status[0] == 1 && status[1] != 0);
+  return !failed(status);
 }
 
 void Attachment::execute_immediate(Transaction& transaction, std::string_view sql_latin1) {

@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "text/calendar.hpp"
+
 namespace vantor::db {
 
 enum class ColumnClass {
@@ -41,8 +43,7 @@ struct Cell {
   std::int64_t whole = 0;   // integers; Currency/Decimal unscaled; Boolean 1 or 0
   int scale = 0;            // Currency/Decimal: value = whole / 10^scale
   double real = 0;          // Double, Float
-  std::int32_t day = 0;     // DateTime: days since 30 December 1899
-  std::uint32_t ticks = 0;  // DateTime: time of day in 1/10000 s
+  text::DateTime date_time;  // DateTime
 };
 
 }  // namespace vantor::db

@@ -51,7 +51,7 @@ std::string status_message(const ISC_STATUS* status) {
 }
 
 void check_status(const ISC_STATUS* status) {
-  if (status[0] == 1 && status[1] != 0) {
+  if (failed(status)) {
     throw DbError(status_message(status), status_mentions_loss(status), status[1]);
   }
 }

@@ -28,6 +28,9 @@ class DatabaseUnreachable : public DbError {
   explicit DatabaseUnreachable(const std::string& message) : DbError(message, true) {}
 };
 
+// Whether a status vector holds a failure.
+inline bool failed(const ISC_STATUS* status) { return status[0] == 1 && status[1] != 0; }
+
 // Raises DbError with the status vector's text when it holds a failure.
 void check_status(const ISC_STATUS* status);
 

@@ -1,21 +1,21 @@
-// The database's dates count days from 17 November 1858; ours from 30 December 1899.
+// The database counts days from 17 November 1858; the program from its own origin.
 #pragma once
 
 #include <ibase.h>
 
 #include <cstdint>
 
-#include "db/param_value.hpp"
+#include "text/calendar.hpp"
 
 namespace vantor::db {
 
-inline constexpr std::int32_t kIscDateOfOrigin = 15018;  // 30 December 1899
+inline constexpr std::int32_t kIscDayZero = text::days_from_civil(1858, 11, 17);
 
-inline std::int32_t day_from_isc(ISC_DATE date) { return date - kIscDateOfOrigin; }
+inline std::int32_t day_from_isc(ISC_DATE date) { return date + kIscDayZero; }
 
-inline ISC_TIMESTAMP to_isc(const TimestampValue& value) {
+inline ISC_TIMESTAMP to_isc(const text::DateTime& value) {
   ISC_TIMESTAMP stamp;
-  stamp.timestamp_date = value.day + kIscDateOfOrigin;
+  stamp.timestamp_date = value.day - kIscDayZero;
   stamp.timestamp_time = value.ticks;
   return stamp;
 }

@@ -1,7 +1,7 @@
 // Named parameter values.
 #include "db/param_value.hpp"
 
-#include "db/ascii.hpp"
+#include "text/ascii.hpp"
 
 namespace vantor::db {
 
@@ -9,7 +9,7 @@ Params::Params(std::initializer_list<std::pair<std::string, ParamValue>> values)
 
 Params& Params::set(std::string name, ParamValue value) {
   for (auto& [existing, held] : values_) {
-    if (iequals(existing, name)) {
+    if (text::iequals(existing, name)) {
       held = std::move(value);
       return *this;
     }
@@ -20,7 +20,7 @@ Params& Params::set(std::string name, ParamValue value) {
 
 const ParamValue* Params::find(std::string_view name) const {
   for (const auto& [existing, held] : values_) {
-    if (iequals(existing, name)) return &held;
+    if (text::iequals(existing, name)) return &held;
   }
   return nullptr;
 }

@@ -7,16 +7,14 @@
 #include <variant>
 #include <vector>
 
+#include "text/calendar.hpp"
+
 namespace vantor::db {
 
 struct NullValue {};
-struct TimestampValue {
-  std::int32_t day = 0;      // days since 30 December 1899
-  std::uint32_t ticks = 0;   // time of day in 1/10000 s
-};
 
 // Text is UTF-8; it crosses to the database as ISO-8859-1.
-using ParamValue = std::variant<NullValue, std::string, double, std::int32_t, TimestampValue>;
+using ParamValue = std::variant<NullValue, std::string, double, std::int32_t, text::DateTime>;
 
 // Name (compared without regard to case) and value, in the order they were set.
 class Params {

@@ -1,26 +1,26 @@
 // Preparing, caching and binding named queries.
 #include "db/prepared_query.hpp"
 
-#include "db/ascii.hpp"
+#include "text/ascii.hpp"
 #include "db/db_error.hpp"
 #include "db/isc_time.hpp"
-#include "db/latin1.hpp"
+#include "text/latin1.hpp"
 #include "db/param_text.hpp"
-#include "encode/utf8.hpp"
+#include "text/utf8.hpp"
 
 namespace vantor::db {
 namespace {
 
 const ParamDef* declared(const QueryDef& def, std::string_view name) {
   for (const auto& param : def.params) {
-    if (iequals(param.name, name)) return &param;
+    if (text::iequals(param.name, name)) return &param;
   }
   return nullptr;
 }
 
 void check_length(const ParamDef* param, const std::string& text) {
   if (param == nullptr || param->type != ParamType::Text || param->length == 0) return;
-  const auto actual = encode::code_point_count(text);
+  const auto actual = text::code_point_count(text);
   if (actual > static_cast<std::size_t>(param->length)) {
     throw DbError("arithmetic exception, numeric overflow, or string truncation; string right truncation; "
                   "expected length " + std::to_string(param->length) + ", actual " + std::to_string(actual),
@@ -36,11 +36,11 @@ struct Binder {
   void operator()(const NullValue&) const { statement.bind_null(index); }
   void operator()(const std::string& text) const {
     check_length(param, text);
-    statement.bind_text(index, utf8_to_latin1(text));
+    statement.bind_text(index, text::utf8_to_latin1(text));
   }
   void operator()(double value) const { statement.bind_double(index, value); }
   void operator()(std::int32_t value) const { statement.bind_int(index, value); }
-  void operator()(const TimestampValue& value) const { statement.bind_timestamp(index, to_isc(value)); }
+  void operator()(const text::DateTime& value) const { statement.bind_timestamp(index, to_isc(value)); }
 };
 
 }  // namespace
@@ -49,7 +49,7 @@ PreparedQuery::PreparedQuery(Attachment& attachment, Transaction& transaction, s
     : PreparedQuery(attachment, transaction, to_positional(text)) {}
 
 PreparedQuery::PreparedQuery(Attachment& attachment, Transaction& transaction, PositionalText positional)
-    : names_(std::move(positional.names)), statement_(attachment, transaction, utf8_to_latin1(positional.text)) {}
+    : names_(std::move(positional.names)), statement_(attachment, transaction, text::utf8_to_latin1(positional.text)) {}
 
 void PreparedQuery::bind(const QueryDef& def, const Params& params) {
   for (int i = 0; i < statement_.input_count(); ++i) {

@@ -1,9 +1,9 @@
 // Column mapping and row reading of an open select.
 #include "db/query_cursor.hpp"
 
-#include "db/ascii.hpp"
+#include "text/ascii.hpp"
 #include "db/db_error.hpp"
-#include "db/latin1.hpp"
+#include "text/latin1.hpp"
 #include "db/server_types.hpp"
 #include "db/statement.hpp"
 #include "db/transaction.hpp"
@@ -28,7 +28,7 @@ void QueryCursor::map_reported() {
   for (int i = 0; i < statement_.output_count(); ++i) {
     const XSQLVAR& var = statement_.output(i);
     ColumnInfo info;
-    info.name = latin1_to_utf8(statement_.output_name(i));
+    info.name = text::latin1_to_utf8(statement_.output_name(i));
     info.label = info.name;
     info.cls = class_of(var);
     info.length = basic_kind_of(info.cls) == BasicKind::Text ? var.sqllen : 0;
@@ -39,12 +39,12 @@ void QueryCursor::map_reported() {
 
 void QueryCursor::map_declared(const QueryDef& def) {
   std::vector<std::string> reported;  // the result's column names, read once per open
-  for (int i = 0; i < statement_.output_count(); ++i) reported.push_back(latin1_to_utf8(statement_.output_name(i)));
+  for (int i = 0; i < statement_.output_count(); ++i) reported.push_back(text::latin1_to_utf8(statement_.output_name(i)));
   for (const ColumnDef& column : def.columns) {
     Slot slot{-1, column.cls};
     if (column.kind == ColumnKind::Data) {
       for (int i = 0; i < statement_.output_count(); ++i) {
-        if (iequals(reported[static_cast<std::size_t>(i)], column.name)) {
+        if (text::iequals(reported[static_cast<std::size_t>(i)], column.name)) {
           slot.output = i;
           break;
         }
@@ -100,7 +100,7 @@ std::string QueryCursor::blob(std::size_t column) {
 
 std::optional<std::size_t> QueryCursor::find_column(std::string_view name) const {
   for (std::size_t i = 0; i < columns_.size(); ++i) {
-    if (iequals(columns_[i].name, name)) return i;
+    if (text::iequals(columns_[i].name, name)) return i;
   }
   return std::nullopt;
 }

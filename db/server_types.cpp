@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "db/isc_time.hpp"
-#include "db/latin1.hpp"
+#include "text/latin1.hpp"
 
 namespace vantor::db {
 namespace {
@@ -57,15 +57,15 @@ void load_date_time(const XSQLVAR& var, Cell& cell) {
   switch (var.sqltype & ~1) {
     case SQL_TIMESTAMP: {
       const auto stamp = load<ISC_TIMESTAMP>(var);
-      cell.day = day_from_isc(stamp.timestamp_date);
-      cell.ticks = stamp.timestamp_time;
+      cell.date_time.day = day_from_isc(stamp.timestamp_date);
+      cell.date_time.ticks = stamp.timestamp_time;
       break;
     }
     case SQL_TYPE_DATE:
-      cell.day = day_from_isc(load<ISC_DATE>(var));
+      cell.date_time.day = day_from_isc(load<ISC_DATE>(var));
       break;
     case SQL_TYPE_TIME:
-      cell.ticks = load<ISC_TIME>(var);
+      cell.date_time.ticks = load<ISC_TIME>(var);
       break;
     default:
       break;
@@ -141,7 +141,7 @@ Cell read_cell(const XSQLVAR& var, ColumnClass target, std::string& buffer) {
   switch (basic_kind_of(target)) {
     case BasicKind::Text:
       buffer.clear();
-      append_latin1_as_utf8(raw_text(var), buffer);
+      text::append_latin1_as_utf8(raw_text(var), buffer);
       cell.text = buffer;
       break;
     case BasicKind::WholeNumber:

@@ -24,7 +24,7 @@ Statement::Statement(Attachment& attachment, Transaction& transaction, std::stri
   check_status(status);
   const std::string sql(sql_latin1);
   isc_dsql_prepare(status, transaction.handle(), &handle_, 0, sql.c_str(), kSqlDialect, outputs_.get());
-  if (status[0] == 1 && status[1] != 0) {
+  if (failed(status)) {
     ISC_STATUS_ARRAY ignored{};
     isc_dsql_free_statement(ignored, &handle_, DSQL_drop);
     check_status(status);
@@ -136,7 +136,7 @@ bool Statement::execute_single(Transaction& transaction) {
   isc_dsql_execute2(status, transaction.handle(), &handle_, kSqlDialect, in, outputs_.get());
   cursor_open_ = true;  // the server keeps the cursor open until it is closed
   if (status[0] == 1 && status[1] == isc_stream_eof) return false;
-  if (status[0] == 1 && status[1] != 0) {
+  if (failed(status)) {
     close();
     check_status(status);
   }

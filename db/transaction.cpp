@@ -54,7 +54,7 @@ Transaction::~Transaction() { rollback_quietly(); }
 void Transaction::commit() {
   ISC_STATUS_ARRAY status{};
   isc_commit_transaction(status, &handle_);
-  if (status[0] == 1 && status[1] != 0) {
+  if (failed(status)) {
     rollback_quietly();
     check_status(status);
   }

@@ -3,7 +3,7 @@
 
 #include <array>
 
-#include "db/ascii.hpp"
+#include "text/ascii.hpp"
 
 namespace vantor::encode {
 namespace {
@@ -14,7 +14,7 @@ constexpr std::array<std::string_view, 9> kNotEchoed = {"/product",     "/produc
                                                          "/pricesgr",    "/myjson",   "/stock"};
 
 bool echoed(std::string_view path) {
-  const std::string lower = db::ascii_lowercase(path);
+  const std::string lower = text::ascii_lowercase(path);
   for (std::string_view excluded : kNotEchoed) {
     if (lower == excluded) return false;
   }

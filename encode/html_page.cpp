@@ -1,9 +1,10 @@
 // The page: heading, table lines each ended by CR LF, tail.
 #include "encode/html_page.hpp"
 
-#include "db/ascii.hpp"
-#include "encode/numbers.hpp"
+#include "text/ascii.hpp"
+#include "text/numbers.hpp"
 #include "encode/value_forms.hpp"
+#include "text/dates.hpp"
 
 namespace vantor::encode {
 namespace {
@@ -22,10 +23,10 @@ void append_cell(db::RowSource& rows, std::size_t index, CellRule rule, std::str
       if (!cell.null) out += cell.text;
       break;
     case CellRule::UpdatedAt:
-      out += date_text(date_value(cell).day);
+      out += text::date_text(date_value(cell).day);
       break;
     case CellRule::Number:
-      out += grouped_two_decimals(float_value(cell));
+      out += text::grouped_two_decimals(float_value(cell));
       break;
   }
   out += "</td>";
@@ -40,7 +41,7 @@ std::string HTMLall(db::RowSource& rows) {
   std::string out(kHeading);
   out += "<table border=\"1\">\r\n<tr>\r\n";
   for (const auto& info : infos) {
-    const std::string name = db::ascii_lowercase(info.name);
+    const std::string name = text::ascii_lowercase(info.name);
     rules.push_back(info.cls == db::ColumnClass::Text ? CellRule::Text
                     : name == "updateted_at"          ? CellRule::UpdatedAt
                                                       : CellRule::Number);

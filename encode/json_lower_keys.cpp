@@ -2,13 +2,14 @@
 #include <algorithm>
 #include <vector>
 
-#include "db/ascii.hpp"
+#include "text/ascii.hpp"
 #include "encode/base64.hpp"
 #include "encode/json_encoders.hpp"
 #include "encode/jpeg_check.hpp"
 #include "encode/json_text.hpp"
-#include "encode/numbers.hpp"
+#include "text/numbers.hpp"
 #include "encode/value_forms.hpp"
+#include "text/dates.hpp"
 
 namespace vantor::encode {
 namespace {
@@ -21,7 +22,7 @@ struct Column {
 };
 
 Rule rule_for(const db::ColumnInfo& info) {
-  if (db::ascii_lowercase(info.name).find("date") != std::string::npos) return Rule::Date;
+  if (text::ascii_lowercase(info.name).find("date") != std::string::npos) return Rule::Date;
   if (db::is_blob_class(info.cls)) return Rule::Picture;
   if (info.cls == db::ColumnClass::Text || info.label == "TOTIME") return Rule::Text;
   return Rule::Number;
@@ -31,7 +32,7 @@ std::vector<Column> plan(const std::vector<db::ColumnInfo>& infos) {
   std::vector<Column> columns;
   for (const auto& info : infos) {
     Column column{{}, rule_for(info)};
-    append_json_string(db::ascii_lowercase(info.name), column.key);
+    append_json_string(text::ascii_lowercase(info.name), column.key);
     column.key.push_back(':');
     columns.push_back(std::move(column));
   }
@@ -68,7 +69,7 @@ void append_value(db::RowSource& rows, std::size_t index, const Column& column, 
   switch (column.rule) {
     case Rule::Date:
       out.push_back('"');
-      out += date_text(date_value(cell).day);
+      out += text::date_text(date_value(cell).day);
       out.push_back('"');
       break;
     case Rule::Text:
@@ -82,7 +83,7 @@ void append_value(db::RowSource& rows, std::size_t index, const Column& column, 
       if (has_empty_text_form(cell)) {
         out += "0.00";
       } else {
-        append_two_decimals(numeric_value(cell), out);
+        text::append_two_decimals(numeric_value(cell), out);
       }
       break;
     case Rule::Picture:

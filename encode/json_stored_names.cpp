@@ -3,7 +3,7 @@
 
 #include "encode/json_encoders.hpp"
 #include "encode/json_text.hpp"
-#include "encode/numbers.hpp"
+#include "text/numbers.hpp"
 #include "encode/value_forms.hpp"
 
 namespace vantor::encode {
@@ -17,7 +17,7 @@ struct Column {
 // A blob gives a number only when it is a text blob holding one.
 double blob_number(db::RowSource& rows, std::size_t index, const db::ColumnInfo& info) {
   if (info.cls != db::ColumnClass::LongText) throw ValueError("a blob has no numeric value");
-  const auto value = parse_number(rows.blob(index));
+  const auto value = text::parse_number(rows.blob(index));
   if (!value) throw ValueError("the text blob holds no number");
   return *value;
 }
@@ -30,9 +30,9 @@ void append_value(db::RowSource& rows, std::size_t index, const Column& column, 
   } else if (has_empty_text_form(cell)) {
     out += "0.00";
   } else if (db::is_blob_class(info.cls)) {
-    append_two_decimals(blob_number(rows, index, info), out);
+    text::append_two_decimals(blob_number(rows, index, info), out);
   } else {
-    append_two_decimals(numeric_value(cell), out);
+    text::append_two_decimals(numeric_value(cell), out);
   }
 }
 

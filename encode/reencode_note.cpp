@@ -5,8 +5,8 @@
 
 #include <unordered_map>
 
-#include "db/latin1.hpp"
-#include "encode/utf8.hpp"
+#include "text/latin1.hpp"
+#include "text/utf8.hpp"
 
 namespace vantor::encode {
 namespace {
@@ -38,14 +38,14 @@ const std::unordered_map<char32_t, char>& windows_1256() {
 }  // namespace
 
 std::string ReencodeNote(std::string_view text) {
-  const std::string bytes = db::utf8_to_latin1(text);  // the bytes the client escaped
+  const std::string bytes = text::utf8_to_latin1(text);  // the bytes the client escaped
   const auto& table = windows_1256();
   std::string encoded;
-  for_each_code_point(bytes, [&](char32_t cp) {
-    const auto found = cp == kReplacementCharacter ? table.end() : table.find(cp);
+  text::for_each_code_point(bytes, [&](char32_t cp) {
+    const auto found = cp == text::kReplacementCharacter ? table.end() : table.find(cp);
     encoded.push_back(found == table.end() ? '?' : found->second);
   });
-  return db::latin1_to_utf8(encoded);
+  return text::latin1_to_utf8(encoded);
 }
 
 }  // namespace vantor::encode

@@ -4,8 +4,8 @@
 #include <charconv>
 #include <cmath>
 
-#include "encode/calendar.hpp"
-#include "encode/numbers.hpp"
+#include "text/dates.hpp"
+#include "text/numbers.hpp"
 
 namespace vantor::encode {
 namespace {
@@ -34,7 +34,7 @@ std::string scaled_text(const db::Cell& cell) {
 }
 
 double number_of_text(const db::Cell& cell) {
-  const auto value = parse_number(cell.text);
+  const auto value = text::parse_number(cell.text);
   if (!value) throw ValueError("'" + std::string(cell.text) + "' is not a valid floating point value");
   return *value;
 }
@@ -59,7 +59,7 @@ std::string text_form(const db::Cell& cell) {
     case ColumnClass::Float:
       return general_text(cell.real, 7);
     case ColumnClass::DateTime:
-      return date_time_text({cell.day, cell.ticks});
+      return text::date_time_text(cell.date_time);
     case ColumnClass::Boolean:
       return cell.whole != 0 ? "True" : "False";
     case ColumnClass::LongText:
@@ -87,7 +87,7 @@ double numeric_value(const db::Cell& cell) {
     case ColumnClass::Float:
       return cell.real;
     case ColumnClass::DateTime:
-      return date_time_number(cell.day, cell.ticks);
+      return text::date_time_number(cell.date_time.day, cell.date_time.ticks);
     case ColumnClass::Boolean:
       return cell.whole != 0 ? -1 : 0;
     case ColumnClass::Text:
@@ -100,13 +100,13 @@ double numeric_value(const db::Cell& cell) {
   throw ValueError("a blob has no numeric value");
 }
 
-DateTime date_value(const db::Cell& cell) {
+text::DateTime date_value(const db::Cell& cell) {
   switch (cell.cls) {
     case ColumnClass::DateTime:
-      return cell.null ? DateTime{} : DateTime{cell.day, cell.ticks};
+      return cell.null ? text::DateTime{} : cell.date_time;
     case ColumnClass::Text:
     case ColumnClass::FixedText: {
-      const auto parsed = cell.null ? std::nullopt : parse_date_time(cell.text);
+      const auto parsed = cell.null ? std::nullopt : text::parse_date_time(cell.text);
       if (!parsed) throw ValueError("'" + std::string(cell.text) + "' is not a valid date and time");
       return *parsed;
     }

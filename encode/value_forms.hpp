@@ -7,7 +7,7 @@
 #include <string>
 
 #include "db/cell.hpp"
-#include "encode/dates.hpp"
+#include "text/calendar.hpp"
 
 namespace vantor::encode {
 
@@ -25,7 +25,7 @@ bool has_empty_text_form(const db::Cell& cell);
 // strings read as numbers. Blobs and strings that are no number fail.
 double numeric_value(const db::Cell& cell);
 // Date-time columns (NULL gives day 0) and strings that read as dates; others fail.
-DateTime date_value(const db::Cell& cell);
+text::DateTime date_value(const db::Cell& cell);
 // As numeric_value, but NULL numbers and dates give 0, a NULL string fails, and
 // Booleans fail.
 double float_value(const db::Cell& cell);

@@ -1,5 +1,5 @@
 // Statements that clients send, answered as JSON or as a page, and the item page.
-#include "db/ascii.hpp"
+#include "text/ascii.hpp"
 #include "encode/html_page.hpp"
 #include "encode/json_encoders.hpp"
 #include "http/endpoint_support.hpp"
@@ -13,7 +13,7 @@ namespace {
 std::string statement_of(RequestContext& ctx, std::string_view passing) {
   const std::string statement = ctx.params.PositionalParam(0, 6);
   if (statement.empty()) throw RequestError("the statement is empty");
-  const char first = db::ascii_lower(statement.front());
+  const char first = text::ascii_lower(statement.front());
   return passing.find(first) != std::string_view::npos ? statement : "select " + statement;
 }
 

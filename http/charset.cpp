@@ -5,9 +5,9 @@
 
 #include <cerrno>
 
-#include "db/ascii.hpp"
-#include "db/latin1.hpp"
-#include "encode/utf8.hpp"
+#include "text/ascii.hpp"
+#include "text/latin1.hpp"
+#include "text/utf8.hpp"
 
 namespace vantor::http {
 namespace {
@@ -19,7 +19,7 @@ std::string_view trim(std::string_view text) {
 }
 
 void append_valid_utf8(std::string_view bytes, std::string& out) {
-  encode::for_each_code_point(bytes, [&](char32_t cp) { encode::append_utf8(cp, out); });
+  text::for_each_code_point(bytes, [&](char32_t cp) { text::append_utf8(cp, out); });
 }
 
 // false when iconv does not know the character set
@@ -36,7 +36,7 @@ bool append_with_iconv(std::string_view bytes, const std::string& charset, std::
     out.append(buffer.data(), buffer.size() - target_left);
     if (result == static_cast<std::size_t>(-1)) {
       if (errno == E2BIG) continue;
-      encode::append_utf8(encode::kReplacementCharacter, out);  // skip one undecodable byte
+      text::append_utf8(text::kReplacementCharacter, out);  // skip one undecodable byte
       ++in;
       --in_left;
     }
@@ -48,11 +48,11 @@ bool append_with_iconv(std::string_view bytes, const std::string& charset, std::
 }  // namespace
 
 void append_decoded(std::string_view bytes, std::string_view charset, std::string& out) {
-  const std::string name = db::ascii_lowercase(charset);
+  const std::string name = text::ascii_lowercase(charset);
   if (name == "utf-8" || name == "utf8") {
     append_valid_utf8(bytes, out);
   } else if (name.empty() || name == "iso-8859-1" || name == "latin1" || !append_with_iconv(bytes, name, out)) {
-    db::append_latin1_as_utf8(bytes, out);
+    text::append_latin1_as_utf8(bytes, out);
   }
 }
 
@@ -63,7 +63,7 @@ std::string charset_of(std::string_view content_type) {
     const std::size_t next = parameter.find(';');
     const std::string_view item = trim(parameter.substr(0, next));
     const std::size_t equals = item.find('=');
-    if (equals != std::string_view::npos && db::iequals(trim(item.substr(0, equals)), "charset")) {
+    if (equals != std::string_view::npos && text::iequals(trim(item.substr(0, equals)), "charset")) {
       std::string_view value = trim(item.substr(equals + 1));
       if (value.size() >= 2 && value.front() == '"' && value.back() == '"') value = value.substr(1, value.size() - 2);
       return std::string(value);
@@ -74,7 +74,7 @@ std::string charset_of(std::string_view content_type) {
 }
 
 std::string media_type_of(std::string_view content_type) {
-  return db::ascii_lowercase(trim(content_type.substr(0, content_type.find(';'))));
+  return text::ascii_lowercase(trim(content_type.substr(0, content_type.find(';'))));
 }
 
 }  // namespace vantor::http

@@ -1,8 +1,8 @@
 // Sales invoices from mobile clients: the header, then one request per line. Both read
 // their parameters by name; every conversion happens before the one procedure call.
-#include "encode/numbers.hpp"
+#include "text/numbers.hpp"
 #include "encode/reencode_note.hpp"
-#include "encode/utf8.hpp"
+#include "text/utf8.hpp"
 #include "http/endpoint_support.hpp"
 #include "http/endpoints.hpp"
 
@@ -16,7 +16,7 @@ std::string named(const RequestContext& ctx, std::string_view name, std::string_
 // A tax amount below 2, or one that is no number, is posted as 0.
 double tax_amount(std::string text) {
   if (text.empty()) text = "0";
-  const auto value = encode::parse_number(text);
+  const auto value = text::parse_number(text);
   if (!value || *value < 2) text = "0";
   return number_of(text);
 }
@@ -34,7 +34,7 @@ void invoiceinsert(RequestContext& ctx) {
   const std::string date_text = ctx.params.NamedParam("invdate");
   const std::string note = encode::ReencodeNote(ctx.params.NamedParam("note"));
   const std::string contact = named(ctx, "contactid", "0");
-  const auto contact_number = encode::parse_whole_number(contact);
+  const auto contact_number = text::parse_whole_number(contact);
   db::Params values{
       {"MYID", named(ctx, "id", "0")},
       {"MYREF", ref},
@@ -43,7 +43,7 @@ void invoiceinsert(RequestContext& ctx) {
       {"MYSUBTOTAL", number_of(named(ctx, "subtotal", "0"))},
       {"MYVAT", tax_amount(ctx.params.NamedParam("vatamount"))},
       {"MYNET", number_of(named(ctx, "net", "0"))},
-      {"MYDDATE", HostDate(encode::code_point_count(date_text) >= 10 ? YearFirstDateText(date_text) : "01/01/2050")},
+      {"MYDDATE", HostDate(text::code_point_count(date_text) >= 10 ? YearFirstDateText(date_text) : "01/01/2050")},
       {"MYNOTE", or_default(note, " ")},
       {"MYCURR", currency(named(ctx, "currid", "2"))},
       {"MYTYPE", whole_number_of(named(ctx, "invtype", "12"))},

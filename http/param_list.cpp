@@ -2,23 +2,17 @@
 #include "http/param_list.hpp"
 
 #include "http/charset.hpp"
-#include "encode/utf8.hpp"
+#include "text/ascii.hpp"
+#include "text/utf8.hpp"
 
 namespace vantor::http {
 namespace {
-
-int hex(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
 
 int hex_value(std::string_view text, std::size_t pos, std::size_t digits) {
   if (pos + digits > text.size()) return -1;
   int value = 0;
   for (std::size_t i = 0; i < digits; ++i) {
-    const int digit = hex(text[pos + i]);
+    const int digit = text::hex_digit(text[pos + i]);
     if (digit < 0) return -1;
     value = value * 16 + digit;
   }
@@ -30,7 +24,7 @@ class CodeUnits {
  public:
   void add(char16_t unit, std::string& out) {
     if (high_ != 0 && unit >= 0xDC00 && unit <= 0xDFFF) {
-      encode::append_utf8(0x10000 + ((high_ - 0xD800) << 10) + (unit - 0xDC00), out);
+      text::append_utf8(0x10000 + ((high_ - 0xD800) << 10) + (unit - 0xDC00), out);
       high_ = 0;
       return;
     }
@@ -38,11 +32,11 @@ class CodeUnits {
     if (unit >= 0xD800 && unit <= 0xDBFF) {
       high_ = unit;
     } else {
-      encode::append_utf8(unit >= 0xDC00 && unit <= 0xDFFF ? encode::kReplacementCharacter : unit, out);
+      text::append_utf8(unit >= 0xDC00 && unit <= 0xDFFF ? text::kReplacementCharacter : unit, out);
     }
   }
   void flush(std::string& out) {
-    if (high_ != 0) encode::append_utf8(encode::kReplacementCharacter, out);
+    if (high_ != 0) text::append_utf8(text::kReplacementCharacter, out);
     high_ = 0;
   }
 

@@ -1,24 +1,22 @@
 // Price lookup by scanned code, stock per warehouse, the stock list and the customers.
-#include "db/ascii.hpp"
-#include "encode/utf8.hpp"
+#include "text/ascii.hpp"
+#include "text/utf8.hpp"
 #include "http/endpoint_support.hpp"
 #include "http/endpoints.hpp"
 
 namespace vantor::http::endpoints {
 namespace {
 
-bool is_blank(char c) { return static_cast<unsigned char>(c) <= 32; }
-
 // Drops the check digit of a scanned barcode: the last character becomes a blank, then
 // blanks and control characters are trimmed from both ends.
 std::string without_check_digit(const std::string& code) {
   if (code.empty()) throw RequestError("there is no check digit to drop from an empty code");
-  std::string result(encode::take_code_points(code, encode::code_point_count(code) - 1));
+  std::string result(text::take_code_points(code, text::code_point_count(code) - 1));
   result.push_back(' ');
   std::size_t first = 0;
-  while (first < result.size() && is_blank(result[first])) ++first;
+  while (first < result.size() && text::is_blank(result[first])) ++first;
   std::size_t last = result.size();
-  while (last > first && is_blank(result[last - 1])) --last;
+  while (last > first && text::is_blank(result[last - 1])) --last;
   return result.substr(first, last - first);
 }
 
@@ -28,7 +26,7 @@ std::string without_check_digit(const std::string& code) {
 void price(RequestContext& ctx) {
   std::string code = ctx.params.size() == 0 ? "0000" : ctx.params.PositionalParam(0, 5);
   std::string warehouse = ctx.params.size() < 2 ? "%%" : ctx.params.PositionalParam(1, 3);
-  if (db::ascii_lowercase(warehouse) == "all") warehouse = "%%";
+  if (text::ascii_lowercase(warehouse) == "all") warehouse = "%%";
   if (ctx.options.no_check_digit.load()) code = without_check_digit(code);
   answer_stored_names(ctx, db::named_query("PRICE"), db::Params{{"code", code}, {"wh", warehouse}});
 }

@@ -42,7 +42,7 @@ std::string DayFirstDateText(std::string_view text);
 std::string YearFirstDateText(std::string_view text);
 // A day/month/year text with "/" (day and month of one or two digits, four-digit year)
 // as a date at midnight; throws RequestError otherwise.
-db::TimestampValue HostDate(std::string_view text);
+text::DateTime HostDate(std::string_view text);
 
 // The number and whole-number conversions of the write endpoints; throw RequestError.
 double number_of(std::string_view text);

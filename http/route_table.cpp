@@ -1,7 +1,7 @@
 // Paths and their endpoints.
 #include "http/route_table.hpp"
 
-#include "db/ascii.hpp"
+#include "text/ascii.hpp"
 #include "http/endpoints.hpp"
 
 namespace vantor::http {
@@ -47,7 +47,7 @@ const std::vector<Route>& route_table() {
 }
 
 Endpoint find_route(std::string_view path) {
-  const std::string lower = db::ascii_lowercase(path);
+  const std::string lower = text::ascii_lowercase(path);
   for (const Route& route : route_table()) {
     if (route.path == lower) return route.endpoint;
   }

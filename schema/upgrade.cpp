@@ -8,7 +8,7 @@
 
 #include "db/attachment_pool.hpp"
 #include "db/db_error.hpp"
-#include "db/latin1.hpp"
+#include "text/latin1.hpp"
 #include "db/transaction.hpp"
 #include "db/upgrade_gate.hpp"
 #include "schema/schema_statements.hpp"
@@ -33,7 +33,7 @@ class UpgradeConnection {
   void execute(std::initializer_list<std::string_view> texts) {
     connect();
     db::Transaction transaction(attachment_, kind_);
-    for (std::string_view text : texts) attachment_.execute_immediate(transaction, db::utf8_to_latin1(text));
+    for (std::string_view text : texts) attachment_.execute_immediate(transaction, text::utf8_to_latin1(text));
     transaction.commit();
   }
 

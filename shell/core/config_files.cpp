@@ -4,7 +4,7 @@
 #include <fstream>
 #include <iterator>
 
-#include "encode/numbers.hpp"
+#include "text/numbers.hpp"
 
 namespace vantor::shell {
 
@@ -25,7 +25,7 @@ std::optional<std::string> first_line(const std::filesystem::path& file) {
 }
 
 std::optional<std::uint16_t> port_from(std::string_view line) {
-  const auto value = encode::parse_whole_number(line);
+  const auto value = text::parse_whole_number(line);
   if (!value) return std::nullopt;
   return static_cast<std::uint16_t>(static_cast<std::uint32_t>(*value) & 0xFFFFu);
 }

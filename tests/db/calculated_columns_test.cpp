@@ -48,7 +48,7 @@ TEST_F(CalculatedColumns, PriceWithTaxOnEveryStatementThatHasIt) {
   EXPECT_DOUBLE_EQ(by_item["A400"], 1.0002);  // price 1, VAT 0.015
   EXPECT_DOUBLE_EQ(by_item["A100"], 5.55);    // price 5, VAT 11
 
-  auto productdate = open("productdate", Params{{"wh", TimestampValue{0, 0}}});
+  auto productdate = open("productdate", Params{{"wh", text::DateTime{0, 0}}});
   EXPECT_EQ(productdate->columns().front().name, "pricevat");
   ASSERT_TRUE(productdate->next());
   EXPECT_EQ(text(*productdate, "id"), "A100");
@@ -87,7 +87,7 @@ TEST_F(CalculatedColumns, PriceInCurrencyIsZeroWithoutAUsableRate) {
 }
 
 TEST_F(CalculatedColumns, ProfitIsTotalLessCost) {
-  auto sales = open("procubes", Params{{"fromdate", TimestampValue{45292, 0}}, {"todate", TimestampValue{45657, 0}}});
+  auto sales = open("procubes", Params{{"fromdate", text::DateTime{45292, 0}}, {"todate", text::DateTime{45657, 0}}});
   ASSERT_TRUE(sales->next());
   EXPECT_EQ(text(*sales, "item"), "A100");
   EXPECT_DOUBLE_EQ(number(*sales, "Profit"), number(*sales, "total") - number(*sales, "totalcost"));

@@ -58,8 +58,8 @@ TEST_F(NamedQueryTest, ReportedColumnsTakeNameAndClassFromTheServerType) {
   EXPECT_EQ(cursor->cell(1).text, "x");  // CHAR loses its trailing blanks
   EXPECT_EQ(cursor->cell(4).whole, 125);
   EXPECT_EQ(cursor->cell(4).scale, 2);
-  EXPECT_EQ(cursor->cell(8).day, 45356);
-  EXPECT_EQ(cursor->cell(8).ticks, 14u * 3600 * 10000 + 30 * 60 * 10000);
+  EXPECT_EQ(cursor->cell(8).date_time.day, 45356);
+  EXPECT_EQ(cursor->cell(8).date_time.ticks, 14u * 3600 * 10000 + 30 * 60 * 10000);
   EXPECT_EQ(cursor->blob(9), std::string("\x01\x02", 2));
   EXPECT_EQ(cursor->blob(10), "memo");
   EXPECT_EQ(cursor->cell(11).whole, 1);
@@ -112,7 +112,7 @@ TEST_F(NamedQueryTest, ParametersAreBoundWithTheirTypes) {
   const QueryDef def{.name = "typed",
                      .text = "select count(*) from saccount where adate >= :since and sdebit > :amount and id <> :skip"};
   auto cursor = session_.open(
-      def, Params{{"since", TimestampValue{45296, 0}}, {"amount", 20.5}, {"skip", std::int32_t{3}}});  // 2024-01-05
+      def, Params{{"since", text::DateTime{45296, 0}}, {"amount", 20.5}, {"skip", std::int32_t{3}}});  // 2024-01-05
   ASSERT_TRUE(cursor->next());
   EXPECT_EQ(cursor->cell(0).whole, 1);  // 100 on 5 January; 50 on 9 January is skipped by id
 }
@@ -165,7 +165,7 @@ TEST_F(NamedQueryTest, TheJsonEncodersReadOnlyTheFirstPacketOfRows) {
 TEST_F(NamedQueryTest, ProcedureCallsBindPositionalInputs) {
   session_.run(named_query("PAYM"), Params{{"MYID", std::int32_t{8000003}},
                                             {"RATE", 1.0},
-                                            {"MYDATE", TimestampValue{45601, 0}},
+                                            {"MYDATE", text::DateTime{45601, 0}},
                                             {"AMOUNT", 250.5},
                                             {"NOTE", std::string("cash")},
                                             {"CID", std::int32_t{8000015}}});

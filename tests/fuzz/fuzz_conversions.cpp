@@ -6,20 +6,20 @@
 #include <string>
 #include <string_view>
 
-#include "encode/dates.hpp"
-#include "encode/numbers.hpp"
+#include "text/dates.hpp"
+#include "text/numbers.hpp"
 #include "http/request_helpers.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view text(reinterpret_cast<const char*>(data), size);
   using namespace vantor;
-  if (const auto number = encode::parse_number(text)) {
-    if (encode::two_decimals(*number) != encode::two_decimals_exact(*number)) __builtin_trap();
-    encode::grouped_two_decimals(*number);
+  if (const auto number = text::parse_number(text)) {
+    if (text::two_decimals(*number) != text::two_decimals_exact(*number)) __builtin_trap();
+    text::grouped_two_decimals(*number);
   }
-  encode::parse_whole_number(text);
-  encode::parse_day_first_date(text);
-  encode::parse_date_time(text);
+  text::parse_whole_number(text);
+  text::parse_day_first_date(text);
+  text::parse_date_time(text);
   try {
     http::HostDate(http::DayFirstDateText(text));
   } catch (const http::RequestError&) {
@@ -31,7 +31,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (size >= sizeof(double)) {
     double value;
     std::memcpy(&value, data, sizeof(double));
-    if (encode::two_decimals(value) != encode::two_decimals_exact(value)) __builtin_trap();
+    if (text::two_decimals(value) != text::two_decimals_exact(value)) __builtin_trap();
   }
   return 0;
 }

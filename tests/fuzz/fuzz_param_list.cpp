@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "encode/utf8.hpp"
+#include "text/utf8.hpp"
 #include "http/param_list.hpp"
 #include "http/request_helpers.hpp"
 
@@ -19,8 +19,8 @@ bool valid_utf8(std::string_view text) {
   std::size_t pos = 0;
   while (pos < text.size()) {
     const std::size_t before = pos;
-    const char32_t cp = vantor::encode::next_code_point(text, pos);
-    if (cp == vantor::encode::kReplacementCharacter && text.substr(before, 3) != "\xEF\xBF\xBD") return false;
+    const char32_t cp = vantor::text::next_code_point(text, pos);
+    if (cp == vantor::text::kReplacementCharacter && text.substr(before, 3) != "\xEF\xBF\xBD") return false;
   }
   return true;
 }

@@ -4,17 +4,17 @@
 #include <cstdint>
 #include <string>
 
-#include "db/latin1.hpp"
+#include "text/latin1.hpp"
 #include "encode/reencode_note.hpp"
-#include "encode/utf8.hpp"
+#include "text/utf8.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   // what the request front delivers: one character per received byte
-  const std::string received = vantor::db::latin1_to_utf8(std::string_view(reinterpret_cast<const char*>(data), size));
+  const std::string received = vantor::text::latin1_to_utf8(std::string_view(reinterpret_cast<const char*>(data), size));
   const std::string note = vantor::encode::ReencodeNote(received);
   std::size_t pos = 0;
   while (pos < note.size()) {
-    if (vantor::encode::next_code_point(note, pos) > 0xFF) __builtin_trap();
+    if (vantor::text::next_code_point(note, pos) > 0xFF) __builtin_trap();
   }
   return 0;
 }

@@ -9,13 +9,13 @@
 
 #include <stdexcept>
 
-#include "db/ascii.hpp"
+#include "text/ascii.hpp"
 
 namespace vantor::test {
 
 std::string RawResponse::header(std::string_view name) const {
   for (const auto& [key, value] : headers) {
-    if (db::iequals(key, name)) return value;
+    if (text::iequals(key, name)) return value;
   }
   return {};
 }

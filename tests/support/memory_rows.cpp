@@ -1,7 +1,7 @@
 // In-memory rows for encoder tests.
 #include "tests/support/memory_rows.hpp"
 
-#include "encode/calendar.hpp"
+#include "text/calendar.hpp"
 
 namespace vantor::test {
 
@@ -36,8 +36,8 @@ MemoryCell scaled_cell(std::int64_t unscaled, int scale, db::ColumnClass cls) {
 MemoryCell date_time_cell(int year, int month, int day, int hour, int minute, int second) {
   MemoryCell result{db::Cell{db::ColumnClass::DateTime}, {}, {}};
   result.cell.null = false;
-  result.cell.day = encode::days_from_civil(year, month, day);
-  result.cell.ticks = static_cast<std::uint32_t>((hour * 3600 + minute * 60 + second)) * encode::kTicksPerSecond;
+  result.cell.date_time.day = text::days_from_civil(year, month, day);
+  result.cell.date_time.ticks = static_cast<std::uint32_t>((hour * 3600 + minute * 60 + second)) * text::kTicksPerSecond;
   return result;
 }
 

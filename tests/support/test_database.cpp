@@ -9,11 +9,11 @@
 #include <unistd.h>
 
 #include "db/attachment.hpp"
-#include "db/latin1.hpp"
+#include "text/latin1.hpp"
 #include "db/server_types.hpp"
 #include "db/statement.hpp"
 #include "db/transaction.hpp"
-#include "encode/calendar.hpp"
+#include "text/calendar.hpp"
 
 namespace vantor::test {
 namespace {
@@ -52,10 +52,10 @@ std::string value_text(const XSQLVAR& var, db::Statement& statement, db::Transac
     case db::ColumnClass::Float:
       return number_text(cell.real);
     case db::ColumnClass::DateTime: {
-      const auto date = encode::civil_from_days(cell.day);
+      const auto date = text::civil_from_days(cell.date_time.day);
       std::string text = std::to_string(date.year) + "-" + two_digits(date.month) + "-" + two_digits(date.day);
-      if (cell.ticks != 0) {
-        const unsigned seconds = cell.ticks / encode::kTicksPerSecond;
+      if (cell.date_time.ticks != 0) {
+        const unsigned seconds = cell.date_time.ticks / text::kTicksPerSecond;
         text += " " + two_digits(static_cast<int>(seconds / 3600)) + ":" +
                 two_digits(static_cast<int>(seconds / 60 % 60)) + ":" + two_digits(static_cast<int>(seconds % 60));
       }
@@ -63,7 +63,7 @@ std::string value_text(const XSQLVAR& var, db::Statement& statement, db::Transac
     }
     case db::ColumnClass::LongText:
     case db::ColumnClass::Binary:
-      return db::latin1_to_utf8(statement.read_blob(transaction, column));
+      return text::latin1_to_utf8(statement.read_blob(transaction, column));
   }
   return "?";
 }
@@ -92,7 +92,7 @@ TestDatabase::~TestDatabase() {
 void TestDatabase::execute(std::string_view sql) const {
   auto attachment = db::Attachment::attach(connection_string());
   db::Transaction transaction(attachment, db::TransactionKind::ReadWrite);
-  attachment.execute_immediate(transaction, db::utf8_to_latin1(sql));
+  attachment.execute_immediate(transaction, text::utf8_to_latin1(sql));
   transaction.commit();
 }
 
@@ -102,7 +102,7 @@ std::vector<std::vector<std::string>> TestDatabase::rows(std::string_view sql, A
                                                                   : db::TransactionKind::ReadOnly);
   std::vector<std::vector<std::string>> result;
   {
-    db::Statement statement(attachment, transaction, db::utf8_to_latin1(sql));
+    db::Statement statement(attachment, transaction, text::utf8_to_latin1(sql));
     statement.execute(transaction);
     while (statement.fetch()) {
       std::vector<std::string> row;

@@ -1,13 +1,24 @@
-// Case rules that touch only the ASCII letters A to Z.
+// Character rules that touch only ASCII: case of the letters A to Z, blanks, hex digits.
 #pragma once
 
 #include <string>
 #include <string_view>
 
-namespace vantor::db {
+namespace vantor::text {
 
 inline char ascii_lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 inline char ascii_upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+
+// Blanks in the wide sense the program trims: every character of code 32 or below.
+inline bool is_blank(char c) { return static_cast<unsigned char>(c) <= 32; }
+
+// The value of a hexadecimal digit, or -1.
+inline int hex_digit(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
 
 inline std::string ascii_lowercase(std::string_view text) {
   std::string out(text);
@@ -29,4 +40,4 @@ inline bool iequals(std::string_view a, std::string_view b) {
   return true;
 }
 
-}  // namespace vantor::db
+}  // namespace vantor::text

@@ -1,14 +1,14 @@
 // ISO-8859-1 <-> UTF-8 for the database boundary.
-#include "db/latin1.hpp"
+#include "text/latin1.hpp"
 
-#include "encode/utf8.hpp"
+#include "text/utf8.hpp"
 
-namespace vantor::db {
+namespace vantor::text {
 
 std::string utf8_to_latin1(std::string_view utf8) {
   std::string out;
   out.reserve(utf8.size());
-  encode::for_each_code_point(utf8, [&](char32_t cp) {
+  for_each_code_point(utf8, [&](char32_t cp) {
     out.push_back(cp <= 0xFF ? static_cast<char>(cp) : '?');
   });
   return out;
@@ -26,4 +26,4 @@ void append_latin1_as_utf8(std::string_view bytes, std::string& out) {
   }
 }
 
-}  // namespace vantor::db
+}  // namespace vantor::text

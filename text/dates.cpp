@@ -1,9 +1,9 @@
 // Date formatting and parsing with a fixed day/month/year convention.
-#include "encode/dates.hpp"
+#include "text/dates.hpp"
 
-#include "encode/calendar.hpp"
+#include "text/calendar.hpp"
 
-namespace vantor::encode {
+namespace vantor::text {
 namespace {
 
 void append_digits(std::string& out, int value, int width) {
@@ -110,4 +110,4 @@ std::optional<DateTime> parse_date_time(std::string_view text) {
   return result;
 }
 
-}  // namespace vantor::encode
+}  // namespace vantor::text

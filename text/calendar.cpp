@@ -1,31 +1,10 @@
 // Proleptic Gregorian day arithmetic.
-#include "encode/calendar.hpp"
+#include "text/calendar.hpp"
 
-namespace vantor::encode {
-namespace {
-
-// Days from 1970-01-01 to 1899-12-30 is -25569.
-constexpr std::int32_t kUnixToOrigin = 25569;
-
-std::int64_t days_from_unix_civil(std::int64_t y, unsigned m, unsigned d) {
-  y -= m <= 2;
-  const std::int64_t era = (y >= 0 ? y : y - 399) / 400;
-  const auto yoe = static_cast<unsigned>(y - era * 400);
-  const unsigned doy = (153 * (m > 2 ? m - 3 : m + 9) + 2) / 5 + d - 1;
-  const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-  return era * 146097 + static_cast<std::int64_t>(doe) - 719468;
-}
-
-}  // namespace
-
-std::int32_t days_from_civil(int year, int month, int day) {
-  return static_cast<std::int32_t>(days_from_unix_civil(year, static_cast<unsigned>(month),
-                                                        static_cast<unsigned>(day)) +
-                                   kUnixToOrigin);
-}
+namespace vantor::text {
 
 CivilDate civil_from_days(std::int32_t days) {
-  std::int64_t z = static_cast<std::int64_t>(days) - kUnixToOrigin + 719468;
+  std::int64_t z = static_cast<std::int64_t>(days) - detail::kUnixToOrigin + 719468;
   const std::int64_t era = (z >= 0 ? z : z - 146096) / 146097;
   const auto doe = static_cast<unsigned>(z - era * 146097);
   const unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
@@ -50,4 +29,4 @@ double date_time_number(std::int32_t day, std::uint32_t ticks) {
   return day >= 0 ? day + fraction : day - fraction;
 }
 
-}  // namespace vantor::encode
+}  // namespace vantor::text

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-namespace vantor::encode {
+namespace vantor::text {
 
 constexpr char32_t kReplacementCharacter = 0xFFFD;
 
@@ -30,4 +30,4 @@ std::string_view drop_code_points(std::string_view text, std::size_t first);
 // The first count code points of text.
 std::string_view take_code_points(std::string_view text, std::size_t count);
 
-}  // namespace vantor::encode
+}  // namespace vantor::text

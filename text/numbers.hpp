@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-namespace vantor::encode {
+namespace vantor::text {
 
 // Format "0.00": the value taken to 18 significant digits, then rounded at the second
 // decimal with halves away from zero; no minus sign on a value that rounds to zero.
@@ -35,4 +35,4 @@ std::optional<std::int32_t> parse_whole_number(std::string_view text);
 // As parse_whole_number, without the 32-bit limit (the port file is reduced afterwards).
 std::optional<std::int64_t> parse_integer(std::string_view text);
 
-}  // namespace vantor::encode
+}  // namespace vantor::text

@@ -1,14 +1,14 @@
 // Invoice notes from UTF-8 (read one character per byte) to Windows-1256 bytes.
 #include <gtest/gtest.h>
 
-#include "db/latin1.hpp"
+#include "text/latin1.hpp"
 #include "encode/reencode_note.hpp"
 
 namespace vantor::encode {
 namespace {
 
 // The note as the request front delivers it: one character per received byte.
-std::string received(std::string_view bytes) { return db::latin1_to_utf8(bytes); }
+std::string received(std::string_view bytes) { return text::latin1_to_utf8(bytes); }
 
 TEST(ReencodeNote, Cases) {
   struct Case {
@@ -27,7 +27,7 @@ TEST(ReencodeNote, Cases) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.id);
-    EXPECT_EQ(db::utf8_to_latin1(ReencodeNote(received(c.sent))), c.expected);
+    EXPECT_EQ(text::utf8_to_latin1(ReencodeNote(received(c.sent))), c.expected);
   }
 }
 

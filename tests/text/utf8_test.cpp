@@ -1,8 +1,8 @@
 // UTF-8 reading by code point, and the ISO-8859-1 boundary of the database.
 #include <gtest/gtest.h>
 
-#include "db/latin1.hpp"
-#include "encode/utf8.hpp"
+#include "text/latin1.hpp"
+#include "text/utf8.hpp"
 
 namespace vantor {
 namespace {
@@ -24,24 +24,24 @@ TEST(Utf8, BrokenSequencesReadAsReplacementCharacter) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.id);
     std::u32string decoded;
-    encode::for_each_code_point(c.input, [&](char32_t cp) { decoded.push_back(cp); });
+    text::for_each_code_point(c.input, [&](char32_t cp) { decoded.push_back(cp); });
     EXPECT_EQ(decoded, c.expected);
   }
 }
 
 TEST(Utf8, DropAndTakeCountCodePoints) {
-  EXPECT_EQ(encode::drop_code_points("code=12", 5), "12");
-  EXPECT_EQ(encode::drop_code_points("code", 5), "");
-  EXPECT_EQ(encode::drop_code_points("\xC3\xA9t\xC3\xA9", 1), "t\xC3\xA9");
-  EXPECT_EQ(encode::take_code_points("\xC3\xA9t\xC3\xA9", 2), "\xC3\xA9t");
-  EXPECT_EQ(encode::code_point_count("\xD8\xB3\xD9\x84"), 2u);
+  EXPECT_EQ(text::drop_code_points("code=12", 5), "12");
+  EXPECT_EQ(text::drop_code_points("code", 5), "");
+  EXPECT_EQ(text::drop_code_points("\xC3\xA9t\xC3\xA9", 1), "t\xC3\xA9");
+  EXPECT_EQ(text::take_code_points("\xC3\xA9t\xC3\xA9", 2), "\xC3\xA9t");
+  EXPECT_EQ(text::code_point_count("\xD8\xB3\xD9\x84"), 2u);
 }
 
 TEST(Latin1, OneBytePerCharacterAndQuestionMarkBeyond) {
-  EXPECT_EQ(db::utf8_to_latin1("a\xC3\xA9\xC3\xBF"), "a\xE9\xFF");
-  EXPECT_EQ(db::utf8_to_latin1("\xE2\x82\xAC"), "?");   // the euro sign is not in ISO-8859-1
-  EXPECT_EQ(db::utf8_to_latin1("\xFF"), "?");           // broken UTF-8
-  EXPECT_EQ(db::latin1_to_utf8("a\xE9\xFF"), "a\xC3\xA9\xC3\xBF");
+  EXPECT_EQ(text::utf8_to_latin1("a\xC3\xA9\xC3\xBF"), "a\xE9\xFF");
+  EXPECT_EQ(text::utf8_to_latin1("\xE2\x82\xAC"), "?");   // the euro sign is not in ISO-8859-1
+  EXPECT_EQ(text::utf8_to_latin1("\xFF"), "?");           // broken UTF-8
+  EXPECT_EQ(text::latin1_to_utf8("a\xE9\xFF"), "a\xC3\xA9\xC3\xBF");
 }
 
 }  // namespace

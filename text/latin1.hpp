@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-namespace vantor::db {
+namespace vantor::text {
 
 // One byte per character; a character above U+00FF, or a broken UTF-8 sequence, becomes "?".
 std::string utf8_to_latin1(std::string_view utf8);
@@ -18,4 +18,4 @@ inline std::string latin1_to_utf8(std::string_view bytes) {
   return out;
 }
 
-}  // namespace vantor::db
+}  // namespace vantor::text

@@ -1,7 +1,7 @@
 // UTF-8 helpers shared by the request front, the encoders and the database boundary.
-#include "encode/utf8.hpp"
+#include "text/utf8.hpp"
 
-namespace vantor::encode {
+namespace vantor::text {
 namespace {
 
 bool is_continuation(unsigned char byte) { return (byte & 0xC0) == 0x80; }
@@ -76,4 +76,4 @@ std::string_view take_code_points(std::string_view text, std::size_t count) {
   return text.substr(0, pos);
 }
 
-}  // namespace vantor::encode
+}  // namespace vantor::text

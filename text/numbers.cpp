@@ -1,12 +1,14 @@
 // Decimal rounding on the digits of the exact conversion, and number parsing.
-#include "encode/numbers.hpp"
+#include "text/numbers.hpp"
 
 #include <charconv>
 #include <cmath>
 #include <cstring>
 #include <limits>
 
-namespace vantor::encode {
+#include "text/ascii.hpp"
+
+namespace vantor::text {
 namespace {
 
 // The value rounded at its second decimal: its digits in hundredths, without leading
@@ -99,15 +101,6 @@ bool not_finite(double value, std::string& out) {
     return true;
   }
   return false;
-}
-
-bool is_blank(char c) { return static_cast<unsigned char>(c) <= 32; }
-
-int hex_digit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
 }
 
 void append_rounded(const Rounded& rounded, std::string& out) {
@@ -225,4 +218,4 @@ std::optional<std::int32_t> parse_whole_number(std::string_view text) {
   return static_cast<std::int32_t>(*value);
 }
 
-}  // namespace vantor::encode
+}  // namespace vantor::text

@@ -7,12 +7,9 @@
 #include <string>
 #include <string_view>
 
-namespace vantor::encode {
+#include "text/calendar.hpp"
 
-struct DateTime {
-  std::int32_t day = 0;      // days since 30 December 1899
-  std::uint32_t ticks = 0;   // time of day in 1/10000 s
-};
+namespace vantor::text {
 
 std::string date_text(std::int32_t day);
 // The time is left out at midnight.
@@ -24,4 +21,4 @@ std::optional<std::int32_t> parse_day_first_date(std::string_view text);
 // A date as above, optionally followed by a blank and "h:n" or "h:n:s".
 std::optional<DateTime> parse_date_time(std::string_view text);
 
-}  // namespace vantor::encode
+}  // namespace vantor::text

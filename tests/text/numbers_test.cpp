@@ -1,9 +1,9 @@
 // Number formats and the readings of numbers that clients send.
 #include <gtest/gtest.h>
 
-#include "encode/numbers.hpp"
+#include "text/numbers.hpp"
 
-namespace vantor::encode {
+namespace vantor::text {
 namespace {
 
 TEST(TwoDecimals, RoundsHalvesAwayFromZeroAfterEighteenDigits) {
@@ -71,4 +71,4 @@ TEST(ParseWholeNumber, DecimalOrHexWithNothingAfter) {
 }
 
 }  // namespace
-}  // namespace vantor::encode
+}  // namespace vantor::text

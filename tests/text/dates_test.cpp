@@ -1,10 +1,10 @@
 // Date texts and day numbers.
 #include <gtest/gtest.h>
 
-#include "encode/calendar.hpp"
-#include "encode/dates.hpp"
+#include "text/calendar.hpp"
+#include "text/dates.hpp"
 
-namespace vantor::encode {
+namespace vantor::text {
 namespace {
 
 TEST(Dates, DayNumbersCountFromThirtiethOfDecember1899) {
@@ -45,4 +45,4 @@ TEST(Dates, DayFirstTextsWithSlashesOnly) {
 }
 
 }  // namespace
-}  // namespace vantor::encode
+}  // namespace vantor::text
