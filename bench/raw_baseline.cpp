@@ -62,7 +62,7 @@ int price(const std::string& database, const std::string& codes_file, int thread
       while (!stop) {
         const auto start = Clock::now();
         db::DbSession session(slot);
-        auto cursor = session.open(db::named_query("PRICE"),
+        auto cursor = session.open(db::query(db::Query::Price),
                                    db::Params{{"code", codes[pick(random)]}, {"wh", std::string("%%")}});
         walk(*cursor);
         cursor.reset();
@@ -83,6 +83,14 @@ int price(const std::string& database, const std::string& codes_file, int thread
   return 0;
 }
 
+// The catalogue entry that the command line names.
+const db::QueryDef& by_name(const std::string& name) {
+  for (const auto& def : db::catalogue()) {
+    if (def.name == name) return def;
+  }
+  throw std::invalid_argument("no query named " + name);
+}
+
 int fetch(const std::string& database, const std::string& query, const std::string& parameter, int repeats) {
   db::PooledAttachment slot;
   slot.attachment = db::Attachment::attach(database);
@@ -93,7 +101,7 @@ int fetch(const std::string& database, const std::string& query, const std::stri
     db::DbSession session(slot);
     db::Params params;
     if (query == "saccount") params.set("mysid", parameter);
-    auto cursor = session.open(db::named_query(query), params);
+    auto cursor = session.open(by_name(query), params);
     rows = walk(*cursor);
     cursor.reset();
     session.finish();

@@ -61,6 +61,12 @@ void Attachment::detach() {
   check_status(status);
 }
 
+void Attachment::abort() noexcept {
+  if (handle_ == 0) return;
+  ISC_STATUS_ARRAY status{};
+  fb_cancel_operation(status, &handle_, fb_cancel_abort);
+}
+
 bool Attachment::alive() noexcept {
   if (handle_ == 0) return false;
   static const char items[] = {isc_info_attachment_id, isc_info_end};

@@ -25,6 +25,10 @@ class Attachment {
 
   // Detaches; throws DbError on failure (the handle is released either way).
   void detach();
+  // Closes the client side of an attachment that is gone or stuck, without a round trip,
+  // so that what still refers to it (a rollback, a detach) fails at once instead of
+  // waiting for a server that may never answer. Safe from another thread.
+  void abort() noexcept;
   // One cheap round trip to the server; false when the attachment is gone.
   bool alive() noexcept;
   // Sends a statement text unchanged (no parameters), in dialect 1.

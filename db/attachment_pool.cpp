@@ -6,6 +6,7 @@
 namespace vantor::db {
 
 void PooledAttachment::reattach() {
+  attachment.abort();  // it was found gone: its rollback and detach need not ask the server
   reset();
   try {
     attachment = Attachment::attach(database);

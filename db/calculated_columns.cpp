@@ -8,7 +8,6 @@
 #include "db/catalogue.hpp"
 #include "db/db_error.hpp"
 #include "db/fixed_point.hpp"
-#include "db/session.hpp"
 
 namespace vantor::db {
 namespace {
@@ -77,9 +76,9 @@ class RunningBalance final : public RowCompleter {
 };
 
 // The rate of currency 2, read once per opening; every failure gives no rate.
-double currency_rate(DbSession& session) {
+double currency_rate(RowLookups& lookups) {
   try {
-    auto curr = session.open(named_query("curr"), {});
+    auto curr = lookups.lookup(query(Query::Curr), {});
     if (!curr->next()) return 0;
     const auto rate = curr->find_column("CURRVAL");
     return rate ? number(*curr, *rate) : 0;
@@ -90,14 +89,14 @@ double currency_rate(DbSession& session) {
 
 class PriceLookup final : public RowCompleter {
  public:
-  PriceLookup(QueryCursor& cursor, DbSession& session)
-      : session_(session),
+  PriceLookup(QueryCursor& cursor, RowLookups& lookups)
+      : lookups_(lookups),
         price_(column(cursor, "price1")),
         supplier_(column(cursor, "SUPPLIER")),
         foreign_(column(cursor, "priceus")),
         name_(column(cursor, "supplier_name")),
         tel_(column(cursor, "tel")),
-        rate_(currency_rate(session)) {}
+        rate_(currency_rate(lookups)) {}
 
   void complete(QueryCursor& cursor) override {
     fill_supplier(cursor);
@@ -112,7 +111,7 @@ class PriceLookup final : public RowCompleter {
   void fill_supplier(QueryCursor& cursor) {
     const Cell& supplier = cursor.cell(supplier_);
     if (supplier.null) return;
-    auto found = session_.open(named_query("SUPP"), Params{{"sid", std::string(supplier.text)}});
+    auto found = lookups_.lookup(query(Query::Supp), Params{{"sid", std::string(supplier.text)}});
     if (!found->next()) return;
     const Cell& name = found->cell(1);
     const Cell& tel = found->cell(2);
@@ -120,19 +119,19 @@ class PriceLookup final : public RowCompleter {
     if (!tel.null) cursor.set_computed_text(tel_, std::string(tel.text));
   }
 
-  DbSession& session_;
+  RowLookups& lookups_;
   std::size_t price_, supplier_, foreign_, name_, tel_;
   double rate_;
 };
 
 }  // namespace
 
-std::unique_ptr<RowCompleter> make_row_completer(RowHook hook, QueryCursor& cursor, DbSession& session) {
+std::unique_ptr<RowCompleter> make_row_completer(RowHook hook, QueryCursor& cursor, RowLookups& lookups) {
   switch (hook) {
     case RowHook::PriceWithTax:
       return std::make_unique<PriceWithTax>(cursor);
     case RowHook::PriceLookup:
-      return std::make_unique<PriceLookup>(cursor, session);
+      return std::make_unique<PriceLookup>(cursor, lookups);
     case RowHook::Profit:
       return std::make_unique<Profit>(cursor);
     case RowHook::RunningBalance:

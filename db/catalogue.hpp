@@ -1,19 +1,14 @@
-// The catalogue of named queries, and the fixed texts the endpoints write into the
-// scratch query `brands`.
+// The catalogue of named queries, each named at compile time by its id.
 #pragma once
 
-#include <string_view>
 #include <vector>
 
 #include "db/query_def.hpp"
 
 namespace vantor::db {
 
+// Every entry of the catalogue, in the order of their ids.
 const std::vector<QueryDef>& catalogue();
-// Throws std::logic_error for a name the catalogue lacks.
-const QueryDef& named_query(std::string_view name);
-
-enum class ScratchStatement { Company, Category, Subcategory, Stores, Stock, ProductImage };
-std::string_view scratch_text(ScratchStatement which);
+const QueryDef& query(Query id);
 
 }  // namespace vantor::db

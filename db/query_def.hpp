@@ -27,13 +27,45 @@ struct ColumnDef {
   std::string_view label = {};  // empty: the name
 };
 
-enum class Connection { Main, Ddl };
-
 enum class QueryKind {
   Select,  // opened and walked
   Write,   // run once, commits on its own
-  Call,    // a stored procedure executed with positional inputs; text is the procedure's name
-  Schema,  // sent exactly as written by the schema upgrade
+  Call,    // a stored procedure executed with its inputs
+};
+
+// The names of the catalogue's entries.
+enum class Query {
+  ClientStatement,  // the text comes with the request
+  Company,
+  Category,
+  Subcategory,
+  Stores,
+  Stock,
+  ProductImage,
+  Product,
+  Product2,
+  ProductA,
+  ProductDate,
+  PricesGr,
+  Price,
+  Supp,
+  Curr,
+  WhQty,
+  Sub,
+  SAccount,
+  ItemsDet,
+  Purchase,
+  Cases,
+  ProCubes,
+  ProCubeAll,
+  UpRoom,
+  Room,
+  Inv,
+  Oy,
+  MyInv,
+  MyIte,
+  Reserve,
+  Paym,
 };
 
 // Per-row completion of calculated and lookup columns, and the hooks around opening.
@@ -49,9 +81,9 @@ inline constexpr std::size_t kDefaultRowSetSize = 100000;
 inline constexpr std::size_t kScratchRowSetSize = 1000000;
 
 struct QueryDef {
-  std::string_view name;
+  Query id = Query::ClientStatement;
+  std::string_view name;  // for messages
   QueryKind kind = QueryKind::Select;
-  Connection connection = Connection::Main;
   std::string_view text;
   std::vector<ParamDef> params = {};
   std::vector<ColumnDef> columns = {};

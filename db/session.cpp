@@ -1,26 +1,10 @@
 // Opening named queries and running writes on a borrowed attachment.
 #include "db/session.hpp"
 
-#include "db/calculated_columns.hpp"
+#include "db/catalogue.hpp"
 #include "db/db_error.hpp"
 
 namespace vantor::db {
-namespace {
-
-std::string call_text(const QueryDef& def) {
-  std::string text = "EXECUTE PROCEDURE ";
-  text += def.text;
-  text += "(";
-  for (std::size_t i = 0; i < def.params.size(); ++i) {
-    if (i > 0) text += ",";
-    text += ":";
-    text += def.params[i].name;
-  }
-  text += ")";
-  return text;
-}
-
-}  // namespace
 
 Transaction& DbSession::read_transaction() {
   if (!slot_.reads.active()) slot_.reads = Transaction(slot_.attachment, TransactionKind::ReadOnly);
@@ -29,7 +13,7 @@ Transaction& DbSession::read_transaction() {
 
 void DbSession::finish() { one_off_.clear(); }
 
-PreparedQuery& DbSession::prepare(const QueryDef& def, std::string_view text, bool keep) {
+PreparedQuery& DbSession::prepare(std::string_view text, bool keep) {
   if (keep) return slot_.statements.get(slot_.attachment, read_transaction(), text);
   one_off_.push_back(std::make_unique<PreparedQuery>(slot_.attachment, read_transaction(), text));
   return *one_off_.back();
@@ -43,16 +27,7 @@ bool DbSession::attachment_lost(const DbError& failure) {
 
 template <typename Work>
 auto DbSession::first_round_trip(Work work) {
-  // Only the outermost call may attach anew: a call nested in it (the lookups that run
-  // while a query opens) would free statements the outer one still uses.
-  const bool may_repeat = !used_ && !opening_;
-  const bool was_opening = opening_;
-  opening_ = true;
-  struct Restore {
-    bool& flag;
-    bool value;
-    ~Restore() { flag = value; }
-  } restore{opening_, was_opening};
+  const bool may_repeat = !used_;
   try {
     auto result = work();
     used_ = true;
@@ -79,29 +54,45 @@ void DbSession::ensure_alive() {
   used_ = true;
 }
 
-void DbSession::throw_if_unreachable(const std::exception& failure) {
-  if (dynamic_cast<const DatabaseUnreachable*>(&failure) != nullptr) throw DatabaseUnreachable(failure.what());
+bool DbSession::unreachable(const std::exception& failure) {
+  if (dynamic_cast<const DatabaseUnreachable*>(&failure) != nullptr) return true;
   const auto* database_failure = dynamic_cast<const DbError*>(&failure);
-  if (database_failure != nullptr && attachment_lost(*database_failure)) {
-    slot_.broken = true;
-    throw DatabaseUnreachable(failure.what());
-  }
+  if (database_failure == nullptr || !attachment_lost(*database_failure)) return false;
+  slot_.broken = true;
+  return true;
 }
 
-std::unique_ptr<QueryCursor> DbSession::open(const QueryDef& def, const Params& params, const OpenOptions& options) {
-  return first_round_trip([&] { return open_once(def, params, options); });
+std::unique_ptr<QueryCursor> DbSession::open(const QueryDef& def, const Params& params, Transaction* transaction) {
+  auto cursor = first_round_trip([&] {
+    return open_once(Source{def, def.text, true}, params, transaction != nullptr ? *transaction : read_transaction());
+  });
+  if (!cursor) throw DbError("The statement returns no result set", false);
+  return cursor;
 }
 
-std::unique_ptr<QueryCursor> DbSession::open_once(const QueryDef& def, const Params& params,
-                                                  const OpenOptions& options) {
-  Transaction& transaction = options.transaction != nullptr ? *options.transaction : read_transaction();
-  PreparedQuery& query = prepare(def, options.text.empty() ? def.text : options.text, options.keep_prepared);
-  query.bind(def, params);
-  Statement& statement = query.statement();
+std::unique_ptr<QueryCursor> DbSession::open_client_statement(std::string_view text, Transaction& transaction,
+                                                              const Params& params) {
+  return first_round_trip(
+      [&] { return open_once(Source{query(Query::ClientStatement), text, false}, params, transaction); });
+}
+
+// The lookups of a row completer run inside an open that already made the request's
+// first round trip: they never attach anew themselves.
+std::unique_ptr<QueryCursor> DbSession::lookup(const QueryDef& def, const Params& params) {
+  auto cursor = open_once(Source{def, def.text, true}, params, read_transaction());
+  if (!cursor) throw DbError("The statement returns no result set", false);
+  return cursor;
+}
+
+std::unique_ptr<QueryCursor> DbSession::open_once(const Source& source, const Params& params,
+                                                  Transaction& transaction) {
+  const QueryDef& def = source.def;
+  PreparedQuery& prepared = prepare(source.text, source.keep_prepared);
+  prepared.bind(def, params);
+  Statement& statement = prepared.statement();
   if (statement.kind() != StatementKind::Select) {
     statement.execute(transaction);
-    if (options.transaction != nullptr) options.transaction->commit();
-    throw DbError("The statement returns no result set", false);
+    return nullptr;
   }
   auto cursor = std::make_unique<QueryCursor>(statement, transaction, def, def.row_set_size);
   if (def.single_row) {
@@ -115,14 +106,13 @@ std::unique_ptr<QueryCursor> DbSession::open_once(const QueryDef& def, const Par
 }
 
 void DbSession::run(const QueryDef& def, const Params& params) {
-  const std::string text = def.kind == QueryKind::Call ? call_text(def) : std::string(def.text);
-  auto [query, transaction] = first_round_trip([&] {
-    PreparedQuery& prepared = prepare(def, text, true);
+  auto [prepared_query, transaction] = first_round_trip([&] {
+    PreparedQuery& prepared = prepare(def.text, true);
     prepared.bind(def, params);
     return std::pair<PreparedQuery*, Transaction>(&prepared, Transaction(slot_.attachment, TransactionKind::ReadWrite));
   });
   try {
-    query->statement().execute(transaction);
+    prepared_query->statement().execute(transaction);
     transaction.commit();
   } catch (const DbError& failure) {
     if (attachment_lost(failure)) slot_.broken = true;

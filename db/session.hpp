@@ -1,6 +1,7 @@
-// What one request does with its borrowed attachment: the reads run in the attachment's
-// read-only, read-committed transaction (it sees what per-statement commits would);
-// every write runs in a transaction of its own, committed at once.
+// What one request does with its borrowed attachment: it opens statements on it. Reads
+// run in the attachment's read-only, read-committed transaction (it sees what
+// per-statement commits would) unless the caller brings a transaction of its own; a
+// write runs in a transaction of its own, committed at once.
 //
 // The request's first round trip also tells whether the attachment lives: when it finds
 // the attachment gone (the database restarted, the attachment was killed), the session
@@ -13,6 +14,7 @@
 #include <vector>
 
 #include "db/attachment_pool.hpp"
+#include "db/calculated_columns.hpp"
 #include "db/db_error.hpp"
 #include "db/param_value.hpp"
 #include "db/query_cursor.hpp"
@@ -21,22 +23,19 @@
 
 namespace vantor::db {
 
-struct OpenOptions {
-  std::string_view text = {};           // replaces the query's own text (the scratch query)
-  Transaction* transaction = nullptr;   // default: the request's read transaction
-  bool keep_prepared = true;            // false for statement texts that clients send
-};
-
-class DbSession {
+class DbSession final : private RowLookups {
  public:
   explicit DbSession(PooledAttachment& slot) : slot_(slot) {}
   DbSession(const DbSession&) = delete;
   DbSession& operator=(const DbSession&) = delete;
 
-  // Runs a select and returns its open cursor. A statement without a result set is
-  // carried out (and committed when it runs in a transaction of the caller's), then
-  // the open fails, since there is nothing to read.
-  std::unique_ptr<QueryCursor> open(const QueryDef& def, const Params& params, const OpenOptions& options = {});
+  // Runs a select of the catalogue and returns its open cursor, in transaction when one
+  // is given. Throws DbError when the statement gives no result set.
+  std::unique_ptr<QueryCursor> open(const QueryDef& def, const Params& params, Transaction* transaction = nullptr);
+  // Runs a statement a client sent, prepared for this request only. A statement that
+  // gives no result set is carried out and nullptr comes back.
+  std::unique_ptr<QueryCursor> open_client_statement(std::string_view text, Transaction& transaction,
+                                                     const Params& params = {});
   // Runs a write statement or procedure call in its own transaction and commits it.
   void run(const QueryDef& def, const Params& params);
 
@@ -44,24 +43,30 @@ class DbSession {
   // For a request that has no other use for the database: one round trip that checks
   // the attachment, attaching anew when it is gone. Throws DatabaseUnreachable.
   void ensure_alive();
-  // When failure came from the attachment being gone (the database went down in the
-  // middle of the request), throws DatabaseUnreachable with its message: the request
-  // then gets the empty answer like any request while the database is down.
-  void throw_if_unreachable(const std::exception& failure);
+  // Whether failure means the database cannot be reached (attaching failed, or the
+  // attachment went away in the middle of the request); the attachment is then
+  // replaced the next time it is borrowed.
+  bool unreachable(const std::exception& failure);
   Transaction& read_transaction();
   // Ends the request's use of the attachment: statements it opened for itself are freed.
   void finish();
 
  private:
-  PreparedQuery& prepare(const QueryDef& def, std::string_view text, bool keep);
-  std::unique_ptr<QueryCursor> open_once(const QueryDef& def, const Params& params, const OpenOptions& options);
+  struct Source {
+    const QueryDef& def;
+    std::string_view text;
+    bool keep_prepared;
+  };
+
+  std::unique_ptr<QueryCursor> lookup(const QueryDef& def, const Params& params) override;
+  PreparedQuery& prepare(std::string_view text, bool keep);
+  std::unique_ptr<QueryCursor> open_once(const Source& source, const Params& params, Transaction& transaction);
   template <typename Work>
   auto first_round_trip(Work work);
   bool attachment_lost(const DbError& failure);
 
   PooledAttachment& slot_;
-  bool used_ = false;     // a round trip of this request has succeeded
-  bool opening_ = false;  // inside first_round_trip
+  bool used_ = false;  // a round trip of this request has succeeded
   std::vector<std::unique_ptr<PreparedQuery>> one_off_;
 };
 

@@ -1,28 +1,7 @@
 // Escape pass, content types and the log echo.
 #include "encode/finish_response.hpp"
 
-#include <array>
-
-#include "text/ascii.hpp"
-
 namespace vantor::encode {
-namespace {
-
-// Big lists whose answers would flood the log.
-constexpr std::array<std::string_view, 9> kNotEchoed = {"/product",     "/producta", "/sales",
-                                                         "/invoice",     "/product2", "/productdate",
-                                                         "/pricesgr",    "/myjson",   "/stock"};
-
-bool echoed(std::string_view path) {
-  const std::string lower = text::ascii_lowercase(path);
-  for (std::string_view excluded : kNotEchoed) {
-    if (lower == excluded) return false;
-  }
-  return true;
-}
-
-}  // namespace
-
 namespace {
 
 // Backslashes doubled, slashes as "\\/", apostrophes blanked.
@@ -55,9 +34,8 @@ std::string escape_answer(std::string_view text) {
   return out;
 }
 
-FinishedAnswer FinishResponse(std::string answer_text, AnswerKind kind, std::string_view path, EncoderSink& log) {
+FinishedAnswer FinishResponse(std::string answer_text, AnswerKind kind, bool echo, EncoderSink& log) {
   FinishedAnswer answer;
-  const bool echo = echoed(path);
   if (echo) log.log(answer_text);  // the answer as it was, before any escaping
   if (kind == AnswerKind::Html) {
     answer.content_type = "text/html; charset=utf-8";

@@ -17,9 +17,9 @@ struct FinishedAnswer {
 };
 
 // Every answer that is no HTML page goes out as "text/json" with backslashes doubled,
-// slashes as "\/" and apostrophes blanked; a page goes out unchanged. The unescaped
-// answer is echoed into the log unless the path is one of the big lists.
-FinishedAnswer FinishResponse(std::string answer_text, AnswerKind kind, std::string_view path, EncoderSink& log);
+// slashes as "\/" and apostrophes blanked; a page goes out unchanged. With echo, the
+// unescaped answer goes into the log.
+FinishedAnswer FinishResponse(std::string answer_text, AnswerKind kind, bool echo, EncoderSink& log);
 
 // The escape pass alone.
 std::string escape_answer(std::string_view text);

@@ -11,7 +11,7 @@ void inventory(RequestContext& ctx) {
   const std::string barcode = ctx.params.PositionalParam(1, 8);
   const std::string quantity = ctx.params.PositionalParam(2, 4);
   const std::string note = ctx.params.PositionalParam(3, 5);
-  ctx.db.run(db::named_query("inv"),
+  ctx.db.run(db::query(db::Query::Inv),
              db::Params{{"MYID", device}, {"MYBARCODE", barcode}, {"MYQTY", quantity}, {"MYNOTE", note}});
   ctx.answer_text = "Qty Entry for " + barcode + " Done";
 }
@@ -19,7 +19,7 @@ void inventory(RequestContext& ctx) {
 void openyear(RequestContext& ctx) {
   const std::string serial = ctx.params.PositionalParam(0, 3);
   const std::string name = ctx.params.PositionalParam(1, 5);
-  ctx.db.run(db::named_query("oy"), db::Params{{"SN", serial}, {"NAME", name}});
+  ctx.db.run(db::query(db::Query::Oy), db::Params{{"SN", serial}, {"NAME", name}});
   ctx.answer_text = "Open Year Entry for " + name + " Done";
 }
 

@@ -26,7 +26,7 @@ void reserve(RequestContext& ctx) {
       {"ROOMRATE", std::int32_t{0}},  // MOBRSERVE takes the room's own rate
       {"GUESTS", whole_number_of(p.PositionalParam(6, 7))},
   };
-  ctx.db.run(db::named_query("RESERVE"), values);
+  ctx.db.run(db::query(db::Query::Reserve), values);
   ctx.answer_text = "Qty Entry  Done";
 }
 
@@ -40,7 +40,7 @@ void paym(RequestContext& ctx) {
       {"NOTE", p.PositionalParam(4, 5)},
       {"CID", hotel_id(p.PositionalParam(5, 7))},
   };
-  ctx.db.run(db::named_query("PAYM"), values);
+  ctx.db.run(db::query(db::Query::Paym), values);
   ctx.answer_text = "Qty Entry  Done";
 }
 

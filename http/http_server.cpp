@@ -57,7 +57,10 @@ bool handled_method(bhttp::verb method) {
 class Session : public std::enable_shared_from_this<Session> {
  public:
   Session(tcp::socket socket, std::shared_ptr<HttpServer::State> state)
-      : stream_(std::move(socket)), state_(std::move(state)) {
+      : stream_(std::move(socket)),
+        state_(std::move(state)),
+        // room for the largest request the settings let in: its header section and body
+        buffer_(state_->settings.max_header_bytes + state_->settings.max_body_bytes) {
     ++state_->connections;
     std::lock_guard lock(state_->sessions_mutex);
     state_->sessions.insert(this);
@@ -159,7 +162,7 @@ class Session : public std::enable_shared_from_this<Session> {
 
   beast::tcp_stream stream_;
   std::shared_ptr<HttpServer::State> state_;
-  beast::flat_buffer buffer_{static_cast<std::size_t>(1024 * 1024 + 64 * 1024)};
+  beast::flat_buffer buffer_;
   std::optional<bhttp::request_parser<bhttp::string_body>> parser_;
   std::string remote_address_;
   bool keep_alive_ = false;

@@ -49,13 +49,13 @@ void invoiceinsert(RequestContext& ctx) {
       {"MYTYPE", whole_number_of(named(ctx, "invtype", "12"))},
       {"CONTACTID", contact_number.value_or(0)},
   };
-  ctx.db.run(db::named_query("myinv"), values);
+  ctx.db.run(db::query(db::Query::MyInv), values);
   ctx.answer_text = "Invoice Entry for " + ref + " Done";
 }
 
 // Every failure here gives the fallback answer, and nothing is written.
 void itemsinsert(RequestContext& ctx) {
-  try {
+  fallback_on_failure(ctx, [&] {
     const std::string item = named(ctx, "item", "0");
     db::Params values{
         {"MYID", whole_number_of(named(ctx, "id", "0"))},
@@ -70,12 +70,9 @@ void itemsinsert(RequestContext& ctx) {
         {"SITE", named(ctx, "wh", "00")},
         {"BONE", ctx.params.NamedParam("bone")},
     };
-    ctx.db.run(db::named_query("myite"), values);
+    ctx.db.run(db::query(db::Query::MyIte), values);
     ctx.answer_text = "Items Entry for " + item + " Done";
-  } catch (const std::exception& failure) {
-    ctx.db.throw_if_unreachable(failure);  // no database: the empty answer, as for every request
-    ctx.log.failure(failure.what());
-  }
+  });
 }
 
 }  // namespace vantor::http::endpoints

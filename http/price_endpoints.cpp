@@ -28,16 +28,16 @@ void price(RequestContext& ctx) {
   std::string warehouse = ctx.params.size() < 2 ? "%%" : ctx.params.PositionalParam(1, 3);
   if (text::ascii_lowercase(warehouse) == "all") warehouse = "%%";
   if (ctx.options.no_check_digit.load()) code = without_check_digit(code);
-  answer_stored_names(ctx, db::named_query("PRICE"), db::Params{{"code", code}, {"wh", warehouse}});
+  answer_stored_names(ctx, db::Query::Price, db::Params{{"code", code}, {"wh", warehouse}});
 }
 
 void whqty(RequestContext& ctx) {
   const std::string code = or_default(ctx.params.PositionalParam(0, 5), "0000");
-  answer_stored_names(ctx, db::named_query("whqty"), db::Params{{"code", code}});
+  answer_stored_names(ctx, db::Query::WhQty, db::Params{{"code", code}});
 }
 
-void stock(RequestContext& ctx) { answer_stored_names(ctx, db::ScratchStatement::Stock); }
+void stock(RequestContext& ctx) { answer_stored_names(ctx, db::Query::Stock); }
 
-void customers(RequestContext& ctx) { answer_stored_names(ctx, db::named_query("sub")); }
+void customers(RequestContext& ctx) { answer_stored_names(ctx, db::Query::Sub); }
 
 }  // namespace vantor::http::endpoints

@@ -1,6 +1,5 @@
 // Sales summary and detail for a date range, and the free rooms of a range.
-#include <mutex>
-
+#include "db/rooms.hpp"
 #include "encode/json_encoders.hpp"
 #include "http/endpoint_support.hpp"
 #include "http/endpoints.hpp"
@@ -15,34 +14,15 @@ db::Params date_range(const RequestContext& ctx) {
   return db::Params{{"fromdate", from}, {"todate", to}};
 }
 
-// The booking marks live in the ROOM table, shared by every request: one "/room" at a
-// time marks and reads, in one transaction, so each gets the rooms of its own range.
-std::mutex room_marks;
-
 }  // namespace
 
-void sales(RequestContext& ctx) { answer_lower_keys(ctx, db::named_query("procubes"), date_range(ctx)); }
+void sales(RequestContext& ctx) { answer_lower_keys(ctx, db::Query::ProCubes, date_range(ctx)); }
 
-void invoice(RequestContext& ctx) { answer_lower_keys(ctx, db::named_query("procubeall"), date_range(ctx)); }
+void invoice(RequestContext& ctx) { answer_lower_keys(ctx, db::Query::ProCubeAll, date_range(ctx)); }
 
 void room(RequestContext& ctx) {
-  const db::Params range = date_range(ctx);
-  std::lock_guard one_at_a_time(room_marks);
-  db::Transaction transaction = ctx.db.begin_write();
-  {
-    // DOROOM marks each room as its row is fetched: read them all
-    auto marks = ctx.db.open(db::named_query("uproom"), range, db::OpenOptions{.transaction = &transaction});
-    while (marks->next()) {
-    }
-  }
-  try {
-    auto free_rooms = ctx.db.open(db::named_query("room"), {}, db::OpenOptions{.transaction = &transaction});
-    ctx.answer_text = encode::MYJASONalls(*free_rooms, ctx.log);
-  } catch (...) {
-    transaction.commit();  // the new marks stay, as they would without the read
-    throw;
-  }
-  transaction.commit();
+  db::free_rooms(ctx.db, date_range(ctx),
+                 [&](db::RowSource& rooms) { ctx.answer_text = encode::MYJASONalls(rooms, ctx.log); });
 }
 
 }  // namespace vantor::http::endpoints

@@ -3,10 +3,10 @@
 
 #include <optional>
 
-#include "db/db_error.hpp"
 #include "db/session.hpp"
 #include "http/param_list.hpp"
 #include "http/route_table.hpp"
+#include "text/ascii.hpp"
 
 namespace vantor::http {
 namespace {
@@ -23,47 +23,34 @@ class SharedHold {
   db::UpgradeGate& gate_;
 };
 
-std::string parameter_lines(const std::vector<std::string>& entries) {
-  std::string text;
-  for (const auto& entry : entries) {
-    text += entry;
-    text += '\n';
-  }
-  return text;
-}
-
-HttpAnswer run_route(const HttpRequest& request, std::string_view path, db::DbSession& session,
+// The one place where a failure becomes an answer: a database that cannot be reached
+// gives the empty answer, any other failure "Some Error !!". The operator reads why.
+HttpAnswer run_route(const HttpRequest& request, std::string_view path, const Route& route, db::DbSession& session,
                      ServerContext& server, RequestLog& log) {
   const ParamList params(build_param_list(request.target, request.content_type, request.body));
   log.log(request.remote_address);
   log.log(std::string(path));
-  log.log(parameter_lines(params.entries()));
+  log.log(joined_lines(params.entries()));
   try {
-    try {
-      RequestContext ctx{params, session, log, server.options};
-      if (Endpoint endpoint = find_route(path)) {
-        endpoint(ctx);
-      } else {
-        session.ensure_alive();  // no database needed, but an unreachable one still shows
-      }
-      session.finish();
-      return encode::FinishResponse(std::move(ctx.answer_text), ctx.answer_kind, path, log);
-    } catch (const std::exception& failure) {
-      session.throw_if_unreachable(failure);
-      throw;
+    RequestContext ctx{params, session, log, server.options};
+    if (route.endpoint != nullptr) {
+      route.endpoint(ctx);
+    } else {
+      session.ensure_alive();  // no database needed, but an unreachable one still shows
     }
-  } catch (const db::DatabaseUnreachable& failure) {
-    log.failure(failure.what());
-    return encode::empty_answer();
+    session.finish();
+    return encode::FinishResponse(std::move(ctx.answer_text), ctx.answer_kind, route.echoed, log);
   } catch (const std::exception& failure) {
     log.failure(failure.what());
-    return encode::error_answer();
+    return session.unreachable(failure) ? encode::empty_answer() : encode::error_answer();
   }
 }
 
 }  // namespace
 
 HttpAnswer IdHTTPServer1CommandGet(const HttpRequest& request, ServerContext& server) {
+  const std::string_view path = path_of(request.target);
+  const Route& route = find_route(text::ascii_lowercase(path));
   RequestLog log;
   HttpAnswer answer;
   {
@@ -77,7 +64,7 @@ HttpAnswer IdHTTPServer1CommandGet(const HttpRequest& request, ServerContext& se
       return encode::empty_answer();
     }
     db::DbSession session(**lease);
-    answer = run_route(request, path_of(request.target), session, server, log);
+    answer = run_route(request, path, route, session, server, log);
   }
   server.activity_log.publish(log.take());
   return answer;

@@ -18,7 +18,8 @@ struct ServerContext {
   ActivityLog& activity_log;
 };
 
-// Borrows a checked attachment (the empty answer when the database cannot be reached),
+// Borrows an attachment (the empty answer when the database cannot be reached; the
+// request's first round trip checks it), finds the route of the lower-cased path,
 // logs the caller, runs the route's endpoint and finishes the answer. A failure the
 // endpoint does not catch gives "Some Error !!"; a path without a route "Bye Bye ".
 // The log block of the request is published when it ends.

@@ -18,6 +18,16 @@ struct LogBlock {
   std::optional<std::string> picture;  // the last JPEG picture of the answer
 };
 
+// Each entry followed by a line break: how a parameter list or a block is shown.
+inline std::string joined_lines(const std::vector<std::string>& entries) {
+  std::string text;
+  for (const auto& entry : entries) {
+    text += entry;
+    text += '\n';
+  }
+  return text;
+}
+
 // Where the blocks of finished requests go: the console or the window.
 class ActivityLog {
  public:

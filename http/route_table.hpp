@@ -1,5 +1,5 @@
-// The route table: paths compared for equality with the lower-cased request path, in
-// order; the first equal one wins.
+// The route table: every fact of a route in one entry. Paths are compared for equality
+// with the lower-cased request path, in order; the first equal one wins.
 #pragma once
 
 #include <string_view>
@@ -11,11 +11,18 @@ namespace vantor::http {
 
 struct Route {
   std::string_view path;
-  Endpoint endpoint;
+  Endpoint endpoint = nullptr;
+  // The answer is echoed into the activity log; the big lists are not, they would flood it.
+  bool echoed = true;
+  // The route writes, or can wait on a row lock that another transaction holds.
+  bool may_wait_on_lock = false;
+  // What the route is counted under.
+  std::string_view label;
 };
 
 const std::vector<Route>& route_table();
-// The endpoint of a path (compared after lower-casing its ASCII letters), or nullptr.
-Endpoint find_route(std::string_view path);
+// The route of a lower-cased path; a path without a route gets the fixed facts of
+// no route: no endpoint, its fallback answer echoed, counted under "other".
+const Route& find_route(std::string_view lower_path);
 
 }  // namespace vantor::http

@@ -2,16 +2,13 @@
 #include "schema/upgrade.hpp"
 
 #include <initializer_list>
-#include <mutex>
-#include <optional>
 #include <string_view>
+#include <vector>
 
-#include "db/attachment_pool.hpp"
 #include "db/db_error.hpp"
-#include "text/latin1.hpp"
 #include "db/transaction.hpp"
-#include "db/upgrade_gate.hpp"
-#include "schema/schema_statements.hpp"
+#include "schema/schema_objects.hpp"
+#include "text/latin1.hpp"
 
 namespace vantor::schema {
 namespace {
@@ -33,7 +30,9 @@ class UpgradeConnection {
   void execute(std::initializer_list<std::string_view> texts) {
     connect();
     db::Transaction transaction(attachment_, kind_);
-    for (std::string_view text : texts) attachment_.execute_immediate(transaction, text::utf8_to_latin1(text));
+    for (std::string_view statement : texts) {
+      attachment_.execute_immediate(transaction, text::utf8_to_latin1(statement));
+    }
     transaction.commit();
   }
 
@@ -43,17 +42,35 @@ class UpgradeConnection {
   db::Attachment attachment_;
 };
 
-std::string_view text_of(std::string_view name) { return schema_statement(name).text; }
-
 // Runs the statements of one step in order, each committing on its own; the first
 // failure ends the step silently. Returns whether the whole step succeeded.
-bool step(UpgradeConnection& connection, std::initializer_list<std::string_view> texts) {
+template <typename Texts>
+bool run_step(UpgradeConnection& connection, const Texts& texts) {
   try {
     for (std::string_view text : texts) connection.execute({text});
     return true;
   } catch (const std::exception&) {
     return false;
   }
+}
+
+bool step(UpgradeConnection& connection, std::initializer_list<std::string_view> texts) {
+  return run_step(connection, texts);
+}
+
+// The two connections; an object is created on the one it names.
+struct Connections {
+  UpgradeConnection main;
+  UpgradeConnection ddl;
+
+  UpgradeConnection& of(Connection connection) { return connection == Connection::Main ? main : ddl; }
+};
+
+// Creates the objects of one step in order, on the connection they name.
+bool install(Connections& connections, std::initializer_list<Object> objects) {
+  std::vector<std::string_view> texts;
+  for (Object object : objects) texts.push_back(schema_object(object).text);
+  return run_step(connections.of(schema_object(*objects.begin()).connection), texts);
 }
 
 }  // namespace
@@ -65,8 +82,10 @@ SchemaUpgrade::SchemaUpgrade(const std::string& database)
                     [database] { return db::Attachment::attach(database); }) {}
 
 UpgradeOutcome SchemaUpgrade::run() {
-  UpgradeConnection main(main_, db::TransactionKind::ReadWrite);
-  UpgradeConnection ddl(ddl_, db::TransactionKind::ReadWriteNoWait);
+  Connections connections{UpgradeConnection(main_, db::TransactionKind::ReadWrite),
+                          UpgradeConnection(ddl_, db::TransactionKind::ReadWriteNoWait)};
+  UpgradeConnection& main = connections.main;
+  UpgradeConnection& ddl = connections.ddl;
   try {
     ddl.connect();  // checked before anything is dropped
   } catch (const std::exception& failure) {
@@ -74,17 +93,17 @@ UpgradeOutcome SchemaUpgrade::run() {
                        failure.what()};
   }
   try {
-    step(ddl, {text_of("crmyinv2")});                                              // 1
+    install(connections, {Object::CrMyInv2});                                        // 1
     step(main, {"alter table minventory add note varchar(20)"});                    // 2
-    if (!step(ddl, {text_of("crmyite")})) {                                        // 3
+    if (!install(connections, {Object::CrMyIte})) {                                 // 3
       step(main, {"drop procedure product"});                                       // 3.1
-      step(ddl, {text_of("crproduct")});                                           // 3.2
+      install(connections, {Object::CrProduct});                                    // 3.2
       step(main, {"drop procedure MOBRSERVE"});                                     // 3.3
-      step(ddl, {text_of("CRRESERVE")});                                           // 3.4
-      step(ddl, {text_of("doroom")});                                              // 3.5
+      install(connections, {Object::CrReserve});                                    // 3.4
+      install(connections, {Object::DoRoom});                                       // 3.5
     }
     step(ddl, {"drop  VIEW VPRICES"});                                              // 4
-    step(ddl, {text_of("crvprices")});                                             // 5
+    install(connections, {Object::CrVPrices});                                      // 5
     step(ddl, {"DROP TRIGGER MINVENTORYTRIGGER1", "DROP TRIGGER MINVENTORYTRIGGER2"});  // 6
     step(ddl, {"ALTER TABLE MINVENTORY ALTER COLUMN DESCR1 TYPE VARCHAR(102)"});    // 7
     ddl.disconnect();
@@ -94,11 +113,11 @@ UpgradeOutcome SchemaUpgrade::run() {
     step(main, {"drop procedure pprice"});                                          // 11
     step(main, {"drop procedure MYINV"});                                           // 12
     step(main, {"drop procedure MYITE"});                                           // 13
-    step(main, {text_of("DOPRICE")});                                              // 14
-    step(main, {text_of("crinventory")});                                          // 15
-    step(main, {text_of("crinvtr")});                                              // 16
-    step(ddl, {text_of("crmyite")});                                               // 17
-    step(main, {text_of("crinvtr2")});                                             // 18
+    install(connections, {Object::DoPrice});                                        // 14
+    install(connections, {Object::CrInventory});                                    // 15
+    install(connections, {Object::CrInvTr});                                        // 16
+    install(connections, {Object::CrMyIte});                                        // 17
+    install(connections, {Object::CrInvTr2});                                       // 18
     step(main, {"ALTER TABLE MINVENTORY  ADD CONSTRAINT MINVENTORYPRIMARYKEY1  PRIMARY KEY (ID)"});  // 19
     step(main, {"CREATE ASCENDING INDEX MINVENTORYINDEX1 ON MINVENTORY (DEVICEID)",
                 "CREATE ASCENDING INDEX MINVENTORYINDEX2 ON MINVENTORY (BARCODE)"});  // 20
@@ -108,23 +127,15 @@ UpgradeOutcome SchemaUpgrade::run() {
       main.execute({"update minventory set qty=qty+1", "update minventory set qty=qty-1"});
     } catch (const std::exception&) {
     }
-    step(ddl, {text_of("crmyinv2")});                                              // 23
+    install(connections, {Object::CrMyInv2});                                       // 23
     ddl.connect();
     step(ddl, {"DROP TRIGGER MINVENTORYTRIGGER1", "DROP TRIGGER MINVENTORYTRIGGER2"});  // 24
-    step(ddl, {text_of("MINVTR1"), text_of("MINVTR2")});                           // 25
+    install(connections, {Object::MinvTr1, Object::MinvTr2});                       // 25
     ddl.disconnect();
   } catch (const std::exception& failure) {
     return {false, std::string("update stopped: ") + failure.what()};
   }
   return {true, "update finished"};
-}
-
-UpgradeOutcome RzBitBtn2Click(db::UpgradeGate& gate, db::AttachmentPool& pool) {
-  std::lock_guard hold(gate);
-  pool.detach_all();
-  const auto outcome = SchemaUpgrade(pool.database()).run();
-  pool.detach_all();  // statements prepared before are stale
-  return outcome;
 }
 
 }  // namespace vantor::schema

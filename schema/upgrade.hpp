@@ -8,11 +8,6 @@
 
 #include "db/attachment.hpp"
 
-namespace vantor::db {
-class AttachmentPool;
-class UpgradeGate;
-}  // namespace vantor::db
-
 namespace vantor::schema {
 
 struct UpgradeOutcome {
@@ -38,10 +33,5 @@ class SchemaUpgrade {
   Connector main_;
   Connector ddl_;
 };
-
-// Runs the upgrade with requests held off: waits for running requests to end, detaches
-// the pool (its prepared statements would keep the old objects in use), runs, lets
-// requests go on.
-UpgradeOutcome RzBitBtn2Click(db::UpgradeGate& gate, db::AttachmentPool& pool);
 
 }  // namespace vantor::schema

@@ -49,12 +49,7 @@ void ConsoleOutput::run() {
 }
 
 void ConsoleLog::publish(http::LogBlock block) {
-  std::string text = "--------\n";
-  for (const auto& entry : block.entries) {
-    text += entry;
-    text += '\n';
-  }
-  output_.write(std::move(text));
+  output_.write("--------\n" + http::joined_lines(block.entries));
 }
 
 void ConsoleFront::show_error(const std::string& message) {

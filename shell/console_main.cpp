@@ -43,15 +43,8 @@ class CommandQueue {
   std::deque<std::string> commands_;
 };
 
-// The database of ip.txt, or the demo database beside the program.
-std::string configured_database() {
-  const auto folder = shell::program_folder();
-  const auto line = shell::first_line(folder / "ip.txt");
-  return line ? *line : (folder / "vantor.fdb").string();
-}
-
 int update_once() {
-  const auto outcome = schema::SchemaUpgrade(configured_database()).run();
+  const auto outcome = schema::SchemaUpgrade(shell::read_config(shell::program_folder()).database).run();
   (outcome.finished ? std::cout : std::cerr) << outcome.message << std::endl;
   return outcome.finished ? 0 : 1;
 }
@@ -101,7 +94,7 @@ int main(int argc, char** argv) {
   std::thread(read_commands, std::ref(commands)).detach();
 
   {
-    shell::Application application(front, log, shell::program_folder());
+    shell::Application application(front, log, shell::read_config(shell::program_folder()));
     application.FormCreate();
     for (;;) {
       const std::string command = commands.pop();

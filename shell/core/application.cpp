@@ -4,16 +4,12 @@
 #include <malloc.h>
 #include <sys/resource.h>
 
-#include <algorithm>
-#include <thread>
+#include <mutex>
 
 #include "http/request_front.hpp"
 #include "schema/upgrade.hpp"
-#include "shell/core/config_files.hpp"
 
 namespace vantor::shell {
-
-std::size_t worker_count() { return std::clamp<std::size_t>(2 * std::thread::hardware_concurrency(), 2, 4); }
 
 void raise_open_file_limit() {
   rlimit limit{};
@@ -29,35 +25,23 @@ void tune_memory_for_big_answers() {
   mallopt(M_ARENA_MAX, 1);  // one heap: what one worker freed, the next one reuses
 }
 
-Application::Application(OperatorFront& front, http::ActivityLog& log, std::filesystem::path folder)
-    : front_(front), log_(log), folder_(std::move(folder)) {
-  // without ip.txt: the demo database beside the program, through the embedded engine
-  pool_ = std::make_unique<db::AttachmentPool>((folder_ / "vantor.fdb").string(), worker_count());
+Application::Application(OperatorFront& front, http::ActivityLog& log, ServerConfig config)
+    : front_(front), log_(log), config_(std::move(config)) {
+  pool_ = std::make_unique<db::AttachmentPool>(config_.database, config_.http.workers);
   context_ = std::make_unique<http::ServerContext>(http::ServerContext{*pool_, gate_, options_, log_});
 }
 
 Application::~Application() { FormCloseQuery(); }
 
 void Application::FormCreate() {
-  if (const auto line = first_line(folder_ / "port.txt")) {
-    if (const auto port = port_from(*line)) port_ = *port;
+  try {
+    pool_->borrow();
+  } catch (const std::exception&) {
+    // reported by the connect step below
   }
-  if (const auto line = first_line(folder_ / "ip.txt")) {
-    pool_->set_database(*line);
-    try {
-      pool_->borrow();
-    } catch (const std::exception&) {
-      // reported by the connect step below
-    }
-  }
-
-  http::ServerSettings settings;
-  settings.port = port_;
-  settings.workers = pool_->size();
-  server_ = std::make_unique<http::HttpServer>(
-      settings, [context = context_.get()](const http::HttpRequest& request) {
-        return http::IdHTTPServer1CommandGet(request, *context);
-      });
+  server_ = std::make_unique<http::HttpServer>(config_.http, [context = context_.get()](const http::HttpRequest& request) {
+    return http::IdHTTPServer1CommandGet(request, *context);
+  });
   try {
     server_->start();
     listening_ = true;
@@ -72,7 +56,7 @@ void Application::FormCreate() {
     return;
   }
   try {
-    front_.set_title("Vantor API Server ON PORT " + std::to_string(port_));
+    front_.set_title("Vantor API Server ON PORT " + std::to_string(config_.http.port));
   } catch (...) {
   }
   pool_->detach_all();  // every request attaches again as it needs
@@ -86,7 +70,13 @@ void Application::FormCloseQuery() {
 }
 
 void Application::RzBitBtn2Click() {
-  const auto outcome = schema::RzBitBtn2Click(gate_, *pool_);
+  schema::UpgradeOutcome outcome;
+  {
+    std::lock_guard hold(gate_);
+    pool_->detach_all();
+    outcome = schema::SchemaUpgrade(pool_->database()).run();
+    pool_->detach_all();  // statements prepared before are stale
+  }
   if (outcome.finished) {
     front_.show_status(outcome.message);
   } else {

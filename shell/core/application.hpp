@@ -1,6 +1,7 @@
-// The program behind either front (the console or the window): start-up from the two
-// configuration files, the HTTP server, the attachment pool, the schema upgrade, the
-// "No Check Digit" option and the orderly shutdown.
+// The program behind either front (the console or the window), and the one place where
+// its parts are put together: the attachment pool, the request front, the HTTP server,
+// the schema upgrade with the request gate, the "No Check Digit" option and the orderly
+// shutdown. The tests build their servers through it too.
 #pragma once
 
 #include <cstdint>
@@ -14,6 +15,7 @@
 #include "http/request_context.hpp"
 #include "http/request_front.hpp"
 #include "http/request_log.hpp"
+#include "shell/core/config_files.hpp"
 
 namespace vantor::shell {
 
@@ -30,29 +32,35 @@ class OperatorFront {
 
 class Application {
  public:
-  Application(OperatorFront& front, http::ActivityLog& log, std::filesystem::path folder);
+  Application(OperatorFront& front, http::ActivityLog& log, ServerConfig config);
   ~Application();
 
-  // Start-up: port.txt, ip.txt, listen, connect, title, disconnect. A failure to listen
-  // or to connect is shown to the operator; the program goes on either way.
+  // Start-up: connect, listen, title, disconnect. A failure to listen or to connect is
+  // shown to the operator; the program goes on either way.
   void FormCreate();
   // Shutdown: stop listening, close client connections, let running requests finish,
   // close the database attachments. Never refuses.
   void FormCloseQuery();
-  // The schema upgrade, with requests held off while it runs; its end is shown.
+  // The schema upgrade with requests held off: waits for running requests to end,
+  // detaches the pool (its prepared statements would keep the old objects in use),
+  // runs, lets requests go on. Its end is shown.
   void RzBitBtn2Click();
 
   void set_no_check_digit(bool on) { options_.no_check_digit = on; }
   bool no_check_digit() const { return options_.no_check_digit; }
-  std::uint16_t port() const { return port_; }
+  std::uint16_t port() const { return server_ ? server_->port() : config_.http.port; }
   std::string database() const { return pool_->database(); }
   bool serving() const { return server_ != nullptr && listening_; }
+
+  db::AttachmentPool& pool() { return *pool_; }
+  db::UpgradeGate& gate() { return gate_; }
+  http::ServerOptions& options() { return options_; }
+  http::HttpServer& server() { return *server_; }
 
  private:
   OperatorFront& front_;
   http::ActivityLog& log_;
-  std::filesystem::path folder_;
-  std::uint16_t port_ = 8080;
+  ServerConfig config_;
   http::ServerOptions options_;
   db::UpgradeGate gate_;
   std::unique_ptr<db::AttachmentPool> pool_;
@@ -60,10 +68,6 @@ class Application {
   std::unique_ptr<http::HttpServer> server_;
   bool listening_ = false;
 };
-
-// Requests that may touch the database at once: as many as the machine has cores,
-// between two and four (more concurrent statements slow Firebird down).
-std::size_t worker_count();
 
 // Lets the process hold as many connections as the server accepts.
 void raise_open_file_limit();

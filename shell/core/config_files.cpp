@@ -1,8 +1,10 @@
 // Reading port.txt and ip.txt.
 #include "shell/core/config_files.hpp"
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
+#include <thread>
 
 #include "text/numbers.hpp"
 
@@ -28,6 +30,20 @@ std::optional<std::uint16_t> port_from(std::string_view line) {
   const auto value = text::parse_whole_number(line);
   if (!value) return std::nullopt;
   return static_cast<std::uint16_t>(static_cast<std::uint32_t>(*value) & 0xFFFFu);
+}
+
+std::size_t worker_count() { return std::clamp<std::size_t>(2 * std::thread::hardware_concurrency(), 2, 4); }
+
+ServerConfig read_config(const std::filesystem::path& folder) {
+  ServerConfig config;
+  config.http.port = 8080;
+  if (const auto line = first_line(folder / "port.txt")) {
+    if (const auto port = port_from(*line)) config.http.port = *port;
+  }
+  const auto database = first_line(folder / "ip.txt");
+  config.database = database ? *database : (folder / "vantor.fdb").string();
+  config.http.workers = worker_count();
+  return config;
 }
 
 }  // namespace vantor::shell

@@ -20,15 +20,6 @@ void run_on_ui(std::function<void()> action) {
       held);
 }
 
-std::string block_text(const http::LogBlock& block) {
-  std::string text;
-  for (const auto& entry : block.entries) {
-    text += entry;
-    text += '\n';
-  }
-  return text;
-}
-
 }  // namespace
 
 void WindowFront::set_title(const std::string& title) {
@@ -75,7 +66,7 @@ void WindowFront::show_latest_block(void* self) {
     block.swap(front.latest_);
   }
   if (!block) return;
-  front.form_.show_log(block_text(*block));
+  front.form_.show_log(http::joined_lines(block->entries));
   if (block->picture) front.form_.show_picture(*block->picture);
 }
 

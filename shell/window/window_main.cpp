@@ -72,7 +72,7 @@ int main(int argc, char** argv) {
 
   shell::Form5 form;
   shell::WindowFront front(form);
-  shell::Application application(front, front, shell::program_folder());
+  shell::Application application(front, front, shell::read_config(shell::program_folder()));
   Controls controls{&application, &form, {}, {}};
   form.RzBitBtn2->callback(on_update, &controls);
   form.RzBitBtn1->callback(on_close, &controls);

@@ -14,13 +14,13 @@ namespace {
 
 class CalculatedColumns : public ::testing::Test {
  protected:
-  std::unique_ptr<QueryCursor> open(std::string_view name, const Params& params = {}) {
+  std::unique_ptr<QueryCursor> open(Query id, const Params& params = {}) {
     if (!session_) {
       pool_ = std::make_unique<AttachmentPool>(database_.connection_string(), 1);
       lease_.emplace(pool_->borrow());
       session_ = std::make_unique<DbSession>(**lease_);
     }
-    return session_->open(named_query(name), params);
+    return session_->open(query(id), params);
   }
 
   static double number(QueryCursor& cursor, std::string_view column) {
@@ -41,34 +41,34 @@ class CalculatedColumns : public ::testing::Test {
 };
 
 TEST_F(CalculatedColumns, PriceWithTaxOnEveryStatementThatHasIt) {
-  auto product = open("product", Params{{"wh", std::string("00")}});
+  auto product = open(Query::Product, Params{{"wh", std::string("00")}});
   std::map<std::string, double> by_item;
   while (product->next()) by_item[text(*product, "id")] = number(*product, "pricevat");
   EXPECT_DOUBLE_EQ(by_item["A300"], 1);       // price 1, VAT 0.005
   EXPECT_DOUBLE_EQ(by_item["A400"], 1.0002);  // price 1, VAT 0.015
   EXPECT_DOUBLE_EQ(by_item["A100"], 5.55);    // price 5, VAT 11
 
-  auto productdate = open("productdate", Params{{"wh", text::DateTime{0, 0}}});
+  auto productdate = open(Query::ProductDate, Params{{"wh", text::DateTime{0, 0}}});
   EXPECT_EQ(productdate->columns().front().name, "pricevat");
   ASSERT_TRUE(productdate->next());
   EXPECT_EQ(text(*productdate, "id"), "A100");
   EXPECT_DOUBLE_EQ(number(*productdate, "pricevat"), 5.55);
 
-  auto prices = open("pricesgr");
+  auto prices = open(Query::PricesGr);
   ASSERT_TRUE(prices->next());
   EXPECT_EQ(text(*prices, "item"), "A100");
   EXPECT_DOUBLE_EQ(number(*prices, "pricevat"), 2.775);  // 2.5 + 11 %
 }
 
 TEST_F(CalculatedColumns, PriceLooksUpTheSupplierAndTheRateOfCurrencyTwo) {
-  auto price = open("PRICE", Params{{"code", std::string("A100")}, {"wh", std::string("%%")}});
+  auto price = open(Query::Price, Params{{"code", std::string("A100")}, {"wh", std::string("%%")}});
   ASSERT_TRUE(price->next());
   EXPECT_DOUBLE_EQ(number(*price, "priceus"), 0.8333);  // 2.5 / 3
   EXPECT_EQ(text(*price, "supplier_name"), "Tea Supplier Co");
   EXPECT_EQ(text(*price, "tel"), "555-0101");
   EXPECT_FALSE(price->next());
 
-  auto unmatched = open("PRICE", Params{{"code", std::string("A200")}, {"wh", std::string("%%")}});
+  auto unmatched = open(Query::Price, Params{{"code", std::string("A200")}, {"wh", std::string("%%")}});
   ASSERT_TRUE(unmatched->next());
   EXPECT_EQ(text(*unmatched, "supplier_name"), "<null>");
   EXPECT_EQ(text(*unmatched, "tel"), "<null>");
@@ -80,26 +80,26 @@ TEST_F(CalculatedColumns, PriceInCurrencyIsZeroWithoutAUsableRate) {
     database_.execute(change);
     session_.reset();
     lease_.reset();
-    auto price = open("PRICE", Params{{"code", std::string("A100")}, {"wh", std::string("%%")}});
+    auto price = open(Query::Price, Params{{"code", std::string("A100")}, {"wh", std::string("%%")}});
     ASSERT_TRUE(price->next());
     EXPECT_DOUBLE_EQ(number(*price, "priceus"), 0);
   }
 }
 
 TEST_F(CalculatedColumns, ProfitIsTotalLessCost) {
-  auto sales = open("procubes", Params{{"fromdate", text::DateTime{45292, 0}}, {"todate", text::DateTime{45657, 0}}});
+  auto sales = open(Query::ProCubes, Params{{"fromdate", text::DateTime{45292, 0}}, {"todate", text::DateTime{45657, 0}}});
   ASSERT_TRUE(sales->next());
   EXPECT_EQ(text(*sales, "item"), "A100");
   EXPECT_DOUBLE_EQ(number(*sales, "Profit"), number(*sales, "total") - number(*sales, "totalcost"));
 }
 
 TEST_F(CalculatedColumns, RunningBalanceStartsFromZeroOnEveryWalk) {
-  auto statement = open("saccount", Params{{"mysid", std::string("4101001")}});
+  auto statement = open(Query::SAccount, Params{{"mysid", std::string("4101001")}});
   std::vector<double> balances;
   while (statement->next()) balances.push_back(number(*statement, "balance"));
   EXPECT_EQ(balances, (std::vector<double>{100, 70, 100}));
 
-  auto other = open("saccount", Params{{"mysid", std::string("41001")}});
+  auto other = open(Query::SAccount, Params{{"mysid", std::string("41001")}});
   ASSERT_TRUE(other->next());
   EXPECT_DOUBLE_EQ(number(*other, "balance"), 10);
 }
@@ -108,8 +108,8 @@ TEST_F(CalculatedColumns, ConcurrentWalksKeepTheirOwnBalance) {
   AttachmentPool second_pool(database_.connection_string(), 1);
   auto second_lease = second_pool.borrow();
   DbSession second(*second_lease);
-  auto first = open("saccount", Params{{"mysid", std::string("4101001")}});
-  auto interleaved = second.open(named_query("saccount"), Params{{"mysid", std::string("4101001")}});
+  auto first = open(Query::SAccount, Params{{"mysid", std::string("4101001")}});
+  auto interleaved = second.open(query(Query::SAccount), Params{{"mysid", std::string("4101001")}});
   ASSERT_TRUE(first->next());
   ASSERT_TRUE(interleaved->next());
   ASSERT_TRUE(interleaved->next());

@@ -4,6 +4,7 @@
 
 #include "db/attachment_pool.hpp"
 #include "db/catalogue.hpp"
+#include "db/client_statement.hpp"
 #include "db/db_error.hpp"
 #include "db/session.hpp"
 #include "encode/html_page.hpp"
@@ -20,7 +21,7 @@ class NamedQueryTest : public ::testing::Test {
   NamedQueryTest() : pool_(database_.connection_string(), 1), lease_(pool_.borrow()), session_(*lease_) {}
 
   std::unique_ptr<QueryCursor> scratch(std::string_view text, const Params& params = {}) {
-    return session_.open(named_query("brands"), params, OpenOptions{.text = text});
+    return session_.open_client_statement(text, session_.read_transaction(), params);
   }
 
   TestDatabase database_{test::Template::Erp};
@@ -72,7 +73,7 @@ TEST_F(NamedQueryTest, TextsCrossAsIso88591) {
   auto cursor = scratch("select name1 from oy where sn = :sn", Params{{"sn", std::string("1")}});
   ASSERT_TRUE(cursor->next());
   EXPECT_EQ(cursor->cell(0).text, "caf\xC3\xA9");
-  session_.run(named_query("oy"), Params{{"sn", std::string("2")}, {"name", std::string("\xE2\x82\xAC\xC3\xA9")}});
+  session_.run(query(Query::Oy), Params{{"sn", std::string("2")}, {"name", std::string("\xE2\x82\xAC\xC3\xA9")}});
   EXPECT_EQ(database_.scalar("select ascii_val(substring(name1 from 1 for 1)) || '/' || "
                              "ascii_val(substring(name1 from 2 for 1)) from oy where sn = '2'"),
             "63/233");  // the euro sign has no ISO-8859-1 byte: "?"
@@ -119,7 +120,7 @@ TEST_F(NamedQueryTest, ParametersAreBoundWithTheirTypes) {
 
 TEST_F(NamedQueryTest, TextLongerThanItsDeclaredLengthFails) {
   try {
-    session_.open(named_query("whqty"), Params{{"code", std::string(21, 'x')}});
+    session_.open(query(Query::WhQty), Params{{"code", std::string(21, 'x')}});
     FAIL() << "no failure";
   } catch (const DbError& failure) {
     EXPECT_NE(std::string(failure.what()).find("string right truncation"), std::string::npos);
@@ -128,7 +129,7 @@ TEST_F(NamedQueryTest, TextLongerThanItsDeclaredLengthFails) {
 
 TEST_F(NamedQueryTest, ServerRejectsTextTooLongForTheColumn) {
   try {
-    session_.run(named_query("oy"), Params{{"sn", std::string(30, '1')}, {"name", std::string("x")}});
+    session_.run(query(Query::Oy), Params{{"sn", std::string(30, '1')}, {"name", std::string("x")}});
     FAIL() << "no failure";
   } catch (const DbError& failure) {
     EXPECT_NE(std::string(failure.what()).find("truncation"), std::string::npos) << failure.what();
@@ -137,15 +138,16 @@ TEST_F(NamedQueryTest, ServerRejectsTextTooLongForTheColumn) {
 }
 
 TEST_F(NamedQueryTest, AWriteIsVisibleToAnotherAttachmentAtOnce) {
-  session_.run(named_query("oy"), Params{{"sn", std::string("7")}, {"name", std::string("Ali")}});
+  session_.run(query(Query::Oy), Params{{"sn", std::string("7")}, {"name", std::string("Ali")}});
   EXPECT_EQ(database_.scalar("select name1 from oy where sn = '7'"), "Ali");
 }
 
-TEST_F(NamedQueryTest, AStatementWithoutResultSetRunsInTheCallersTransactionThenFails) {
-  Transaction write = session_.begin_write();
-  EXPECT_THROW(session_.open(named_query("brands"), {},
-                             OpenOptions{.text = "insert into oy (sn,name1) values ('1','x')", .transaction = &write}),
+TEST_F(NamedQueryTest, AClientStatementWithoutResultSetIsCommittedThenFails) {
+  bool read = false;
+  EXPECT_THROW(run_client_statement(session_, "insert into oy (sn,name1) values ('1','x')",
+                                    [&](RowSource&) { read = true; }),
                DbError);
+  EXPECT_FALSE(read);
   EXPECT_EQ(database_.scalar("select count(*) from oy"), "1");
 }
 
@@ -163,7 +165,7 @@ TEST_F(NamedQueryTest, TheJsonEncodersReadOnlyTheFirstPacketOfRows) {
 }
 
 TEST_F(NamedQueryTest, ProcedureCallsBindPositionalInputs) {
-  session_.run(named_query("PAYM"), Params{{"MYID", std::int32_t{8000003}},
+  session_.run(query(Query::Paym), Params{{"MYID", std::int32_t{8000003}},
                                             {"RATE", 1.0},
                                             {"MYDATE", text::DateTime{45601, 0}},
                                             {"AMOUNT", 250.5},

@@ -1,9 +1,7 @@
 // The schema upgrade on databases in different states.
 #include <gtest/gtest.h>
 
-#include "db/attachment_pool.hpp"
 #include "db/db_error.hpp"
-#include "db/upgrade_gate.hpp"
 #include "schema/upgrade.hpp"
 #include "tests/support/test_database.hpp"
 
@@ -101,17 +99,6 @@ TEST(SchemaUpgrade, NothingIsDroppedWhenTheDdlConnectionCannotOpen) {
   EXPECT_FALSE(outcome.finished);
   EXPECT_NE(outcome.message.find("nothing changed"), std::string::npos) << outcome.message;
   EXPECT_EQ(objects(database), before);
-}
-
-TEST(SchemaUpgrade, RequestsWaitWhileItRunsAndThePoolAttachesAfresh) {
-  TestDatabase database;
-  db::UpgradeGate gate;
-  db::AttachmentPool pool(database.connection_string(), 2);
-  pool.borrow();  // an attachment with statements would keep the objects in use
-  const auto attaches = pool.attach_count();
-  EXPECT_TRUE(RzBitBtn2Click(gate, pool).finished);
-  pool.borrow();
-  EXPECT_EQ(pool.attach_count(), attaches + 1);
 }
 
 }  // namespace

@@ -20,6 +20,26 @@ std::vector<std::string> RecordingLog::last() const {
   return blocks_.empty() ? std::vector<std::string>{} : blocks_.back().entries;
 }
 
+void RecordingFront::set_title(const std::string& title) {
+  std::lock_guard lock(mutex_);
+  lines_.push_back(title);
+}
+
+void RecordingFront::show_error(const std::string& message) {
+  std::lock_guard lock(mutex_);
+  lines_.push_back(message);
+}
+
+void RecordingFront::show_status(const std::string& message) {
+  std::lock_guard lock(mutex_);
+  lines_.push_back(message);
+}
+
+std::vector<std::string> RecordingFront::lines() const {
+  std::lock_guard lock(mutex_);
+  return lines_;
+}
+
 http::ServerSettings TestServer::fast_settings() {
   http::ServerSettings settings;
   settings.port = 0;
@@ -36,18 +56,12 @@ TestServer::TestServer(Template source, http::ServerSettings settings)
 TestServer::TestServer(std::string database, http::ServerSettings settings) { start(std::move(database), settings); }
 
 void TestServer::start(std::string database, http::ServerSettings settings) {
-  pool_ = std::make_unique<db::AttachmentPool>(std::move(database), settings.workers);
-  context_ = std::make_unique<http::ServerContext>(http::ServerContext{*pool_, gate_, options_, log_});
-  server_ = std::make_unique<http::HttpServer>(settings, [context = context_.get()](const http::HttpRequest& request) {
-    return http::IdHTTPServer1CommandGet(request, *context);
-  });
-  server_->start();
+  application_ = std::make_unique<shell::Application>(front_, log_, shell::ServerConfig{std::move(database), settings});
+  application_->FormCreate();
+  if (!application_->serving()) throw std::runtime_error("the test server does not listen");
 }
 
-TestServer::~TestServer() {
-  server_->stop();
-  pool_->detach_all();
-}
+TestServer::~TestServer() { application_->FormCloseQuery(); }
 
 RawResponse TestServer::get(std::string_view target) const {
   auto response = http_get(port(), target);

@@ -1,5 +1,5 @@
-// The request front behind a real HTTP server on an ephemeral port, in the test's own
-// process, on a fresh test database.
+// The program's own server, put together by the application as the programs do, on an
+// ephemeral port in the test's own process, on a fresh test database.
 #pragma once
 
 #include <memory>
@@ -7,10 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "db/attachment_pool.hpp"
-#include "db/upgrade_gate.hpp"
 #include "http/http_server.hpp"
-#include "http/request_front.hpp"
+#include "shell/core/application.hpp"
 #include "tests/support/http_client.hpp"
 #include "tests/support/test_database.hpp"
 
@@ -29,6 +27,19 @@ class RecordingLog final : public http::ActivityLog {
   std::vector<http::LogBlock> blocks_;
 };
 
+// Keeps what the application shows the operator.
+class RecordingFront final : public shell::OperatorFront {
+ public:
+  void set_title(const std::string& title) override;
+  void show_error(const std::string& message) override;
+  void show_status(const std::string& message) override;
+  std::vector<std::string> lines() const;
+
+ private:
+  mutable std::mutex mutex_;
+  std::vector<std::string> lines_;
+};
+
 class TestServer {
  public:
   explicit TestServer(Template source = Template::Upgraded, http::ServerSettings settings = fast_settings());
@@ -38,7 +49,7 @@ class TestServer {
 
   static http::ServerSettings fast_settings();
 
-  std::uint16_t port() const { return server_->port(); }
+  std::uint16_t port() const { return application_->port(); }
   // GET target, with Connection: close.
   RawResponse get(std::string_view target) const;
   // The body of GET target.
@@ -46,21 +57,20 @@ class TestServer {
 
   TestDatabase& database() { return *database_; }
   RecordingLog& log() { return log_; }
-  http::ServerOptions& options() { return options_; }
-  db::AttachmentPool& pool() { return *pool_; }
-  db::UpgradeGate& gate() { return gate_; }
-  http::HttpServer& server() { return *server_; }
+  RecordingFront& front() { return front_; }
+  shell::Application& application() { return *application_; }
+  http::ServerOptions& options() { return application_->options(); }
+  db::AttachmentPool& pool() { return application_->pool(); }
+  db::UpgradeGate& gate() { return application_->gate(); }
+  http::HttpServer& server() { return application_->server(); }
 
  private:
   void start(std::string database, http::ServerSettings settings);
 
   std::unique_ptr<TestDatabase> database_;
   RecordingLog log_;
-  http::ServerOptions options_;
-  db::UpgradeGate gate_;
-  std::unique_ptr<db::AttachmentPool> pool_;
-  std::unique_ptr<http::ServerContext> context_;
-  std::unique_ptr<http::HttpServer> server_;
+  RecordingFront front_;
+  std::unique_ptr<shell::Application> application_;
 };
 
 }  // namespace vantor::test

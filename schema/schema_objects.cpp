@@ -1,21 +1,18 @@
 // The server-side objects the upgrade installs, as the statements that create them.
 // Each text reaches the server exactly as written here, line breaks included; colon words
 // inside the bodies are the procedures' own variables, never statement parameters.
-#include "schema/schema_statements.hpp"
+#include "schema/schema_objects.hpp"
 
 #include <stdexcept>
-#include <string>
 
 namespace vantor::schema {
 
-using db::Connection;
-using db::QueryDef;
-using db::QueryKind;
+namespace {
 
-const std::vector<QueryDef>& schema_statements() {
-  static const std::vector<QueryDef> statements = {
+std::vector<SchemaObject> build_objects() {
+  return {
       // table MINVENTORY
-      {"crinventory", QueryKind::Schema, Connection::Main, R"sql(CREATE TABLE MINVENTORY (
+      {Object::CrInventory, "crinventory", Connection::Main, R"sql(CREATE TABLE MINVENTORY (
   ID INTEGER NOT NULL,
   DEVICEID VARCHAR(20),
   BARCODE VARCHAR(20),
@@ -24,7 +21,7 @@ const std::vector<QueryDef>& schema_statements() {
   COSTUS MYCURR
 ))sql"},
       // trigger MINVENTORYTRIGGER1, first form
-      {"crinvtr", QueryKind::Schema, Connection::Main, R"sql(CREATE TRIGGER MINVENTORYTRIGGER1 FOR MINVENTORY BEFORE INSERT POSITION 0 AS
+      {Object::CrInvTr, "crinvtr", Connection::Main, R"sql(CREATE TRIGGER MINVENTORYTRIGGER1 FOR MINVENTORY BEFORE INSERT POSITION 0 AS
 declare variable myitem varchar(20);
 declare variable mypack double precision;
 BEGIN
@@ -52,7 +49,7 @@ new.pack=:mypack;
 
 END)sql"},
       // trigger MINVENTORYTRIGGER2, first form
-      {"crinvtr2", QueryKind::Schema, Connection::Main, R"sql(CREATE TRIGGER MINVENTORYTRIGGER2 FOR MINVENTORY BEFORE UPDATE POSITION 0 AS
+      {Object::CrInvTr2, "crinvtr2", Connection::Main, R"sql(CREATE TRIGGER MINVENTORYTRIGGER2 FOR MINVENTORY BEFORE UPDATE POSITION 0 AS
 declare variable myitem varchar(20);
 declare variable mypack double precision;
 BEGIN
@@ -78,7 +75,7 @@ mypack=1;
 new.pack=:mypack;
 END)sql"},
       // trigger MINVENTORYTRIGGER1, final form
-      {"MINVTR1", QueryKind::Schema, Connection::Ddl, R"sql(CREATE TRIGGER MINVENTORYTRIGGER1 FOR MINVENTORY BEFORE INSERT POSITION 0 AS
+      {Object::MinvTr1, "MINVTR1", Connection::Ddl, R"sql(CREATE TRIGGER MINVENTORYTRIGGER1 FOR MINVENTORY BEFORE INSERT POSITION 0 AS
 declare variable myitem varchar(20);
 declare variable mypack double precision;
 BEGIN
@@ -93,7 +90,7 @@ SELECT ITEM,DESCR1,PACK FROM PPRICE(NEW.BARCODE,'00') order by item  ROWS 1 INTO
 
 END)sql"},
       // trigger MINVENTORYTRIGGER2, final form
-      {"MINVTR2", QueryKind::Schema, Connection::Ddl, R"sql(CREATE TRIGGER MINVENTORYTRIGGER2 FOR MINVENTORY BEFORE UPDATE POSITION 0 AS
+      {Object::MinvTr2, "MINVTR2", Connection::Ddl, R"sql(CREATE TRIGGER MINVENTORYTRIGGER2 FOR MINVENTORY BEFORE UPDATE POSITION 0 AS
 declare variable myitem varchar(20);
 declare variable mypack double precision;
 BEGIN
@@ -102,7 +99,7 @@ new.id=gen_id(genall,1);
 SELECT ITEM,DESCR1,PACK FROM PPRICE(NEW.BARCODE,'00') order by item  ROWS 1 INTO NEW.ITEM,NEW.DESCR1,NEW.PACK;
 END)sql"},
       // procedure PPRICE
-      {"DOPRICE", QueryKind::Schema, Connection::Main, R"sql(CREATE PROCEDURE PPRICE (
+      {Object::DoPrice, "DOPRICE", Connection::Main, R"sql(CREATE PROCEDURE PPRICE (
   CODE VARCHAR(20),
  wh varchar(3)
 ) RETURNS (
@@ -147,7 +144,7 @@ SUSPEND;
 end
 END)sql"},
       // procedure PRODUCT
-      {"crproduct", QueryKind::Schema, Connection::Ddl, R"sql(CREATE PROCEDURE PRODUCT (
+      {Object::CrProduct, "crproduct", Connection::Ddl, R"sql(CREATE PROCEDURE PRODUCT (
   WH VARCHAR(3)
 ) RETURNS (
   ID VARCHAR(20),
@@ -194,7 +191,7 @@ end
 
 END)sql"},
       // view VPRICES
-      {"crvprices", QueryKind::Schema, Connection::Ddl, R"sql(CREATE VIEW VPRICES (
+      {Object::CrVPrices, "crvprices", Connection::Ddl, R"sql(CREATE VIEW VPRICES (
   ITEM,
   PRICEID,
   PRICE,
@@ -216,7 +213,7 @@ select item,5 as priceid,pricee,SALESDISC,SALESCURRID,vat from STOCK
 select item,6 as priceid,pricef,SALESDISC,SALESCURRID,vat  from STOCK
   where pricef <> 0 and pricef is not null)sql"},
       // procedure MYINV
-      {"crmyinv2", QueryKind::Schema, Connection::Ddl, R"sql(CREATE PROCEDURE MYINV (
+      {Object::CrMyInv2, "crmyinv2", Connection::Ddl, R"sql(CREATE PROCEDURE MYINV (
   MYID VARCHAR(20),
   MYREF VARCHAR(20),
   MYACCNO VARCHAR(20),
@@ -256,7 +253,7 @@ values(:myidx,:myref, :myddate ,:myddate ,:MYCURR,:WSRATE,:contactid,:myACCNO,:m
 :wsSID,:mynote,:mySUBTOTAL,:myVAT,:myNET,:myNET*:WSRATE,'MOB','ALL',12,:WSRATE,:myprice,:myjobi);
 END)sql"},
       // procedure MYITE: ALLQTY is named once, holding quantity times pack
-      {"crmyite", QueryKind::Schema, Connection::Ddl, R"sql(CREATE PROCEDURE MYITE (
+      {Object::CrMyIte, "crmyite", Connection::Ddl, R"sql(CREATE PROCEDURE MYITE (
   MYID INTEGER,
   MYMID VARCHAR(20),
   MYITEM VARCHAR(20),
@@ -305,7 +302,7 @@ VALUES (:myidxx,:myidx,:myitem,:site,:myqty,:myprice,:myvat,:myvatamount,:mytota
 
 END)sql"},
       // procedure MOBRSERVE
-      {"CRRESERVE", QueryKind::Schema, Connection::Ddl, R"sql(CREATE PROCEDURE MOBRSERVE (
+      {Object::CrReserve, "CRRESERVE", Connection::Ddl, R"sql(CREATE PROCEDURE MOBRSERVE (
   CID integer,
   CNAME VARCHAR(50),
   CTEL VARCHAR(30),
@@ -326,7 +323,7 @@ VALUES(:cid,:CNAME,:ctel,:CFROMDATE,:CTODATE,:RRNO,3,'Reservation',:ROOMRATE,'WE
 
 END)sql"},
       // procedure DOROOM
-      {"doroom", QueryKind::Schema, Connection::Ddl, R"sql(CREATE PROCEDURE DOROOM (
+      {Object::DoRoom, "doroom", Connection::Ddl, R"sql(CREATE PROCEDURE DOROOM (
   FROMDATE DATE,
   TODATE DATE
 ) RETURNS (
@@ -347,14 +344,21 @@ SUSPEND;
 END
 END)sql"},
   };
-  return statements;
 }
 
-const QueryDef& schema_statement(std::string_view name) {
-  for (const auto& statement : schema_statements()) {
-    if (statement.name == name) return statement;
-  }
-  throw std::logic_error("no schema statement named " + std::string(name));
+}  // namespace
+
+const std::vector<SchemaObject>& schema_objects() {
+  static const std::vector<SchemaObject> objects = [] {
+    auto built = build_objects();
+    for (std::size_t i = 0; i < built.size(); ++i) {
+      if (static_cast<std::size_t>(built[i].id) != i) throw std::logic_error("schema objects out of order");
+    }
+    return built;
+  }();
+  return objects;
 }
+
+const SchemaObject& schema_object(Object id) { return schema_objects()[static_cast<std::size_t>(id)]; }
 
 }  // namespace vantor::schema

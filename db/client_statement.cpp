@@ -1,0 +1,20 @@
+// A client's statement with its commit.
+#include "db/client_statement.hpp"
+
+#include "db/db_error.hpp"
+
+namespace vantor::db {
+
+void run_client_statement(DbSession& session, std::string_view text, const std::function<void(RowSource&)>& read) {
+  Transaction transaction = session.begin_write();
+  auto cursor = session.open_client_statement(text, transaction);
+  if (!cursor) {
+    transaction.commit();
+    throw DbError("The statement returns no result set", false);
+  }
+  read(*cursor);
+  cursor.reset();
+  transaction.commit();
+}
+
+}  // namespace vantor::db
