@@ -5,28 +5,13 @@ set -euo pipefail
 
 security=/var/lib/firebird/3.0/system/security3.fdb
 probe_dir=/tmp/vantor-firebird-probe
-
-listening() { ss -ltn 2>/dev/null | grep -q '127.0.0.1:3050\|\*:3050\|0.0.0.0:3050'; }
+. "$(dirname "$0")/firebird_common.sh"
 
 login_works() {
   mkdir -p "$probe_dir" && chmod 1777 "$probe_dir"
   rm -f "$probe_dir/probe.fdb"
   printf "CREATE DATABASE 'localhost:%s/probe.fdb' USER 'SYSDBA' PASSWORD 'masterkey';\nDROP DATABASE;\n" "$probe_dir" \
     | isql-fb -q >/dev/null 2>&1
-}
-
-stop_server() {
-  pkill -x fbguard 2>/dev/null || true
-  pkill -x firebird 2>/dev/null || true
-  for _ in $(seq 50); do listening || return 0; sleep 0.1; done
-}
-
-start_server() {
-  mkdir -p /run/firebird3.0 && chown firebird:firebird /run/firebird3.0
-  su -s /bin/sh firebird -c '/usr/sbin/fbguard -daemon -forever'
-  for _ in $(seq 100); do listening && return 0; sleep 0.1; done
-  echo "the Firebird server did not start" >&2
-  exit 1
 }
 
 set_password() {
