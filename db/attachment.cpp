@@ -1,7 +1,9 @@
 // Attachment: attach, liveness check, detach, immediate statements.
 #include "db/attachment.hpp"
 
+#include <algorithm>
 #include <array>
+#include <cstdint>
 #include <cstring>
 #include <utility>
 #include <vector>
@@ -22,10 +24,14 @@ void add_dpb_text(std::vector<char>& dpb, char tag, const char* text) {
 
 }  // namespace
 
-Attachment Attachment::attach(const std::string& database) {
+Attachment Attachment::attach(const std::string& database, std::chrono::seconds connect_timeout) {
   std::vector<char> dpb{isc_dpb_version1};
   add_dpb_text(dpb, isc_dpb_user_name, kUserName);
   add_dpb_text(dpb, isc_dpb_password, kPassword);
+  const auto seconds = static_cast<std::uint32_t>(std::max<std::int64_t>(1, connect_timeout.count()));
+  dpb.push_back(isc_dpb_connect_timeout);
+  dpb.push_back(4);
+  for (int shift = 0; shift < 32; shift += 8) dpb.push_back(static_cast<char>((seconds >> shift) & 0xFF));
   ISC_STATUS_ARRAY status{};
   Attachment attachment;
   isc_attach_database(status, static_cast<short>(database.size()), database.c_str(), &attachment.handle_,

@@ -3,8 +3,11 @@
 
 #include <ibase.h>
 
+#include <chrono>
 #include <string>
 #include <string_view>
+
+#include "db/database_settings.hpp"
 
 namespace vantor::db {
 
@@ -13,9 +16,10 @@ class Transaction;
 class Attachment {
  public:
   Attachment() = default;
-  // Attaches with the fixed user and password and no character set.
-  // Throws DbError with the client's message when the database cannot be reached.
-  static Attachment attach(const std::string& database);
+  // Attaches with the fixed user and password and no character set, giving up after
+  // connect_timeout when the host does not answer. Throws DbError with the client's
+  // message when the database cannot be reached.
+  static Attachment attach(const std::string& database, std::chrono::seconds connect_timeout = DatabaseSettings{}.connect_timeout);
 
   Attachment(Attachment&& other) noexcept;
   Attachment& operator=(Attachment&& other) noexcept;

@@ -1,6 +1,8 @@
 // Borrowing, liveness checks and re-attaching.
 #include "db/attachment_pool.hpp"
 
+#include <algorithm>
+
 #include "db/db_error.hpp"
 
 namespace vantor::db {
@@ -9,7 +11,7 @@ void PooledAttachment::reattach() {
   attachment.abort();  // it was found gone: its rollback and detach need not ask the server
   reset();
   try {
-    attachment = Attachment::attach(database);
+    attachment = Attachment::attach(database, settings.connect_timeout);
   } catch (const DbError& failure) {
     throw DatabaseUnreachable(failure.what());
   }
@@ -20,10 +22,12 @@ AttachmentPool::Lease::~Lease() {
   if (slot_ != nullptr) pool_->give_back(slot_);
 }
 
-AttachmentPool::AttachmentPool(std::string database, std::size_t size) : database_(std::move(database)) {
+AttachmentPool::AttachmentPool(std::string database, std::size_t size, DatabaseSettings settings)
+    : database_(std::move(database)), settings_(settings) {
   if (size == 0) size = 1;
   for (std::size_t i = 0; i < size; ++i) {
     slots_.push_back(std::make_unique<PooledAttachment>());
+    slots_.back()->settings = settings_;
     idle_.push_back(slots_.back().get());
   }
 }
@@ -78,6 +82,14 @@ void AttachmentPool::detach_all() noexcept {
     idle_.insert(idle_.end(), idle.begin(), idle.end());
   }
   available_.notify_all();
+}
+
+void AttachmentPool::abort_in_use() noexcept {
+  std::lock_guard lock(mutex_);
+  ++generation_;  // whatever comes back is stale
+  for (const auto& slot : slots_) {
+    if (std::find(idle_.begin(), idle_.end(), slot.get()) == idle_.end()) slot->attachment.abort();
+  }
 }
 
 std::string AttachmentPool::database() const {

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "db/attachment.hpp"
+#include "db/database_settings.hpp"
 #include "db/prepared_query.hpp"
 #include "db/transaction.hpp"
 
@@ -27,6 +28,7 @@ struct PooledAttachment {
   Transaction reads;
   StatementCache statements;
   std::string database;
+  DatabaseSettings settings;
   std::uint64_t generation = 0;
   std::atomic<std::uint64_t> attaches{0};
   bool broken = false;  // the attachment was found gone in the middle of a request
@@ -58,7 +60,7 @@ class AttachmentPool {
     PooledAttachment* slot_;
   };
 
-  AttachmentPool(std::string database, std::size_t size);
+  AttachmentPool(std::string database, std::size_t size, DatabaseSettings settings = {});
   ~AttachmentPool();
 
   // Waits for a free attachment and attaches it when it has no attachment yet (or one
@@ -67,10 +69,15 @@ class AttachmentPool {
   Lease borrow();
   // Detaches every attachment; those in use are detached when they come back.
   void detach_all() noexcept;
+  // Closes the client side of every attachment in use, from any thread: a call blocked
+  // on it (a lock wait, a database that stopped answering) fails at once, and the
+  // attachment is replaced when it comes back.
+  void abort_in_use() noexcept;
 
   std::string database() const;
   void set_database(std::string database);
   std::size_t size() const noexcept { return slots_.size(); }
+  const DatabaseSettings& settings() const noexcept { return settings_; }
   // Attachments made since the pool was created (for tests and the operator).
   std::uint64_t attach_count() const;
 
@@ -80,6 +87,7 @@ class AttachmentPool {
   mutable std::mutex mutex_;
   std::condition_variable available_;
   std::string database_;
+  DatabaseSettings settings_;
   std::vector<std::unique_ptr<PooledAttachment>> slots_;
   std::vector<PooledAttachment*> idle_;
   std::uint64_t generation_ = 1;

@@ -24,11 +24,16 @@ bool is_connection_loss(ISC_STATUS code) {
   }
 }
 
-bool status_mentions_loss(const ISC_STATUS* status) {
+bool is_lock_conflict(ISC_STATUS code) {
+  return code == isc_lock_conflict || code == isc_lock_timeout || code == isc_deadlock || code == isc_update_conflict;
+}
+
+// Whether one of the error codes of the status vector is of a kind.
+bool status_mentions(const ISC_STATUS* status, bool (*of_kind)(ISC_STATUS)) {
   for (const ISC_STATUS* p = status; *p != isc_arg_end;) {
     ISC_STATUS kind = *p++;
     ISC_STATUS value = *p++;
-    if (kind == isc_arg_gds && is_connection_loss(value)) return true;
+    if (kind == isc_arg_gds && of_kind(value)) return true;
     if (kind == isc_arg_cstring) ++p;  // length, then pointer
   }
   return false;
@@ -36,8 +41,8 @@ bool status_mentions_loss(const ISC_STATUS* status) {
 
 }  // namespace
 
-DbError::DbError(const std::string& message, bool connection_lost, ISC_STATUS code)
-    : std::runtime_error(message), connection_lost_(connection_lost), code_(code) {}
+DbError::DbError(const std::string& message, bool connection_lost, ISC_STATUS code, bool lock_conflict)
+    : std::runtime_error(message), connection_lost_(connection_lost), code_(code), lock_conflict_(lock_conflict) {}
 
 std::string status_message(const ISC_STATUS* status) {
   std::string message;
@@ -52,7 +57,8 @@ std::string status_message(const ISC_STATUS* status) {
 
 void check_status(const ISC_STATUS* status) {
   if (failed(status)) {
-    throw DbError(status_message(status), status_mentions_loss(status), status[1]);
+    throw DbError(status_message(status), status_mentions(status, is_connection_loss), status[1],
+                  status_mentions(status, is_lock_conflict));
   }
 }
 

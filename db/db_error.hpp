@@ -11,14 +11,18 @@ namespace vantor::db {
 
 class DbError : public std::runtime_error {
  public:
-  DbError(const std::string& message, bool connection_lost, ISC_STATUS code = 0);
+  DbError(const std::string& message, bool connection_lost, ISC_STATUS code = 0, bool lock_conflict = false);
 
   bool connection_lost() const noexcept { return connection_lost_; }
+  // Another transaction held what this one needed: a row lock that was not released
+  // within the lock timeout, an update conflict or a deadlock.
+  bool lock_conflict() const noexcept { return lock_conflict_; }
   ISC_STATUS code() const noexcept { return code_; }
 
  private:
   bool connection_lost_;
   ISC_STATUS code_;
+  bool lock_conflict_;
 };
 
 // The database cannot be reached at all (attaching failed): requests then get the empty

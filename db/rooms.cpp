@@ -1,20 +1,28 @@
 // Marking booked rooms and reading the free ones.
 #include "db/rooms.hpp"
 
+#include <chrono>
 #include <mutex>
+#include <thread>
 
 #include "db/catalogue.hpp"
+#include "db/db_error.hpp"
 
 namespace vantor::db {
 namespace {
 
-std::mutex room_marks;
+using Clock = std::chrono::steady_clock;
 
-}  // namespace
+// One pass at a time in this process; passes of other processes meet at the rows.
+std::timed_mutex room_marks;
 
-void free_rooms(DbSession& session, const Params& range, const std::function<void(RowSource&)>& read) {
-  std::lock_guard one_at_a_time(room_marks);
-  Transaction transaction = session.begin_write();
+std::chrono::seconds left_until(Clock::time_point deadline) {
+  return std::chrono::ceil<std::chrono::seconds>(deadline - Clock::now());
+}
+
+void mark_and_read(DbSession& session, const Params& range, const std::function<void(RowSource&)>& read,
+                   std::chrono::seconds lock_timeout) {
+  Transaction transaction = session.begin_write(lock_timeout);
   {
     // DOROOM marks each room as its row is fetched: read them all
     auto marks = session.open(query(Query::UpRoom), range, &transaction);
@@ -25,10 +33,34 @@ void free_rooms(DbSession& session, const Params& range, const std::function<voi
     auto free = session.open(query(Query::Room), {}, &transaction);
     read(*free);
   } catch (...) {
-    transaction.commit();
+    transaction.commit();  // the new marks stay, as they would without the read
     throw;
   }
   transaction.commit();
+}
+
+}  // namespace
+
+// Another server on the same database marks the same rows: its pass holds them until it
+// commits, and ours then meets an update conflict. The pass is repeated in a fresh
+// transaction until it goes through or the lock timeout is used up; the wait for the
+// other passes of this process counts against the same bound.
+void free_rooms(DbSession& session, const Params& range, const std::function<void(RowSource&)>& read) {
+  const auto deadline = Clock::now() + session.settings().lock_timeout;
+  std::unique_lock one_at_a_time(room_marks, std::defer_lock);
+  if (!one_at_a_time.try_lock_until(deadline)) {
+    throw DbError("lock conflict: another room request of this server held the rooms for the whole lock timeout",
+                  false, 0, true);
+  }
+  for (int attempt = 1;; ++attempt) {
+    try {
+      mark_and_read(session, range, read, left_until(deadline));
+      return;
+    } catch (const DbError& failure) {
+      if (!failure.lock_conflict() || Clock::now() >= deadline) throw;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(5 * std::min(attempt, 20)));
+  }
 }
 
 }  // namespace vantor::db

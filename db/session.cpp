@@ -45,8 +45,9 @@ auto DbSession::first_round_trip(Work work) {
   return result;
 }
 
-Transaction DbSession::begin_write() {
-  return first_round_trip([&] { return Transaction(slot_.attachment, TransactionKind::ReadWrite); });
+Transaction DbSession::begin_write(std::optional<std::chrono::seconds> lock_timeout) {
+  const auto timeout = lock_timeout.value_or(slot_.settings.lock_timeout);
+  return first_round_trip([&] { return Transaction(slot_.attachment, TransactionKind::ReadWrite, timeout); });
 }
 
 void DbSession::ensure_alive() {
@@ -109,7 +110,8 @@ void DbSession::run(const QueryDef& def, const Params& params) {
   auto [prepared_query, transaction] = first_round_trip([&] {
     PreparedQuery& prepared = prepare(def.text, true);
     prepared.bind(def, params);
-    return std::pair<PreparedQuery*, Transaction>(&prepared, Transaction(slot_.attachment, TransactionKind::ReadWrite));
+    Transaction transaction(slot_.attachment, TransactionKind::ReadWrite, slot_.settings.lock_timeout);
+    return std::pair<PreparedQuery*, Transaction>(&prepared, std::move(transaction));
   });
   try {
     prepared_query->statement().execute(transaction);

@@ -9,7 +9,9 @@
 // round trip, so repeating it is safe; a loss after it fails the request.
 #pragma once
 
+#include <chrono>
 #include <memory>
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -39,7 +41,10 @@ class DbSession final : private RowLookups {
   // Runs a write statement or procedure call in its own transaction and commits it.
   void run(const QueryDef& def, const Params& params);
 
-  Transaction begin_write();
+  // A read-write transaction that waits for row locks up to lock_timeout (the
+  // attachment's setting when not given).
+  Transaction begin_write(std::optional<std::chrono::seconds> lock_timeout = std::nullopt);
+  const DatabaseSettings& settings() const noexcept { return slot_.settings; }
   // For a request that has no other use for the database: one round trip that checks
   // the attachment, attaching anew when it is gone. Throws DatabaseUnreachable.
   void ensure_alive();

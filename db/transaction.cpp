@@ -1,6 +1,8 @@
 // Transaction: start with the parameters of its kind, commit, roll back.
 #include "db/transaction.hpp"
 
+#include <algorithm>
+#include <cstdint>
 #include <utility>
 #include <vector>
 
@@ -10,17 +12,23 @@
 namespace vantor::db {
 namespace {
 
-std::vector<char> parameters_for(TransactionKind kind) {
+std::vector<char> parameters_for(TransactionKind kind, std::chrono::seconds lock_timeout) {
   std::vector<char> tpb{isc_tpb_version3, isc_tpb_read_committed, isc_tpb_rec_version};
   switch (kind) {
     case TransactionKind::ReadOnly:
       tpb.push_back(isc_tpb_read);
       tpb.push_back(isc_tpb_wait);
       break;
-    case TransactionKind::ReadWrite:
+    case TransactionKind::ReadWrite: {
       tpb.push_back(isc_tpb_write);
       tpb.push_back(isc_tpb_wait);
+      // a row lock held by someone else (an ERP user in an open edit) ends the wait
+      const auto seconds = static_cast<std::uint32_t>(std::max<std::int64_t>(1, lock_timeout.count()));
+      tpb.push_back(isc_tpb_lock_timeout);
+      tpb.push_back(4);
+      for (int shift = 0; shift < 32; shift += 8) tpb.push_back(static_cast<char>((seconds >> shift) & 0xFF));
       break;
+    }
     case TransactionKind::ReadWriteNoWait:
       tpb.push_back(isc_tpb_write);
       tpb.push_back(isc_tpb_nowait);
@@ -31,8 +39,8 @@ std::vector<char> parameters_for(TransactionKind kind) {
 
 }  // namespace
 
-Transaction::Transaction(Attachment& attachment, TransactionKind kind) {
-  const auto tpb = parameters_for(kind);
+Transaction::Transaction(Attachment& attachment, TransactionKind kind, std::chrono::seconds lock_timeout) {
+  const auto tpb = parameters_for(kind, lock_timeout);
   ISC_STATUS_ARRAY status{};
   isc_start_transaction(status, &handle_, 1, attachment.handle(), static_cast<unsigned short>(tpb.size()),
                         tpb.data());

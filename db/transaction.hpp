@@ -3,20 +3,25 @@
 
 #include <ibase.h>
 
+#include <chrono>
+
+#include "db/database_settings.hpp"
+
 namespace vantor::db {
 
 class Attachment;
 
 enum class TransactionKind {
   ReadOnly,         // read committed, read only: the reads of one request
-  ReadWrite,        // read committed, waits on locks: writes of the main connection
+  ReadWrite,        // read committed, waits on locks up to a bound: writes of the main connection
   ReadWriteNoWait,  // read committed, a lock conflict fails at once: the DDL connection
 };
 
 class Transaction {
  public:
   Transaction() = default;
-  Transaction(Attachment& attachment, TransactionKind kind);
+  // lock_timeout: how long a ReadWrite transaction waits for a row lock (at least 1 s).
+  Transaction(Attachment& attachment, TransactionKind kind, std::chrono::seconds lock_timeout = DatabaseSettings{}.lock_timeout);
   Transaction(Transaction&& other) noexcept;
   Transaction& operator=(Transaction&& other) noexcept;
   Transaction(const Transaction&) = delete;

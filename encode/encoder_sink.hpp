@@ -10,7 +10,10 @@ namespace vantor::encode {
 class EncoderSink {
  public:
   virtual ~EncoderSink() = default;
+  // A line of the log; the sink makes it safe to show.
   virtual void log(std::string line) = 0;
+  // The echo of an answer, already in a form safe to show (see FinishResponse).
+  virtual void echo(std::string text) { log(std::move(text)); }
   virtual void picture(std::string_view jpeg) = 0;
 };
 

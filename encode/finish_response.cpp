@@ -1,6 +1,9 @@
 // Escape pass, content types and the log echo.
 #include "encode/finish_response.hpp"
 
+#include "encode/html_page.hpp"
+#include "text/control_escape.hpp"
+
 namespace vantor::encode {
 namespace {
 
@@ -36,7 +39,7 @@ std::string escape_answer(std::string_view text) {
 
 FinishedAnswer FinishResponse(std::string answer_text, AnswerKind kind, bool echo, EncoderSink& log) {
   FinishedAnswer answer;
-  if (echo) log.log(answer_text);  // the answer as it was, before any escaping
+  if (echo) log.echo(kind == AnswerKind::Html ? page_log_form(answer_text) : text::escape_controls(answer_text));
   if (kind == AnswerKind::Html) {
     answer.content_type = "text/html; charset=utf-8";
   } else {

@@ -18,7 +18,8 @@ struct FinishedAnswer {
 
 // Every answer that is no HTML page goes out as "text/json" with backslashes doubled,
 // slashes as "\/" and apostrophes blanked; a page goes out unchanged. With echo, the
-// unescaped answer goes into the log.
+// answer as it was before the escape pass goes into the log, its control characters
+// escaped (a page keeps the line breaks of its own layout).
 FinishedAnswer FinishResponse(std::string answer_text, AnswerKind kind, bool echo, EncoderSink& log);
 
 // The escape pass alone.

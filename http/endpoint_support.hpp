@@ -27,7 +27,7 @@ bool fallback_on_failure(RequestContext& ctx, Work work) {
     return true;
   } catch (const std::exception& failure) {
     if (ctx.db.unreachable(failure)) throw;
-    ctx.log.failure(failure.what());
+    ctx.log.failure(failure);
     return false;
   }
 }

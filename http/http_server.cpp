@@ -3,6 +3,8 @@
 
 #include <utility>  // before Asio, which uses std::exchange
 
+#include <sys/socket.h>
+
 #include <atomic>
 #include <boost/asio.hpp>
 #include <boost/beast/core.hpp>
@@ -13,6 +15,7 @@
 #include <thread>
 #include <unordered_set>
 
+#include "http/answer_budget.hpp"
 #include "http/response_bytes.hpp"
 #include "http/worker_pool.hpp"
 
@@ -27,23 +30,35 @@ using error_code = boost::system::error_code;
 class Session;
 
 struct HttpServer::State {
-  State(ServerSettings settings_in, RequestHandler handler_in)
-      : settings(settings_in), handler(std::move(handler_in)), workers(settings.workers) {}
+  State(ServerSettings settings_in, RequestHandler handler_in, LockWaitTest may_wait_in)
+      : settings(settings_in),
+        handler(std::move(handler_in)),
+        may_wait_on_lock(std::move(may_wait_in)),
+        budget(settings.answer_budget),
+        workers(settings.workers) {}
 
   ServerSettings settings;
   RequestHandler handler;
+  LockWaitTest may_wait_on_lock;
   asio::io_context io{1};
   std::optional<asio::executor_work_guard<asio::io_context::executor_type>> work;
   std::vector<std::unique_ptr<tcp::acceptor>> acceptors;
   // The open connections. A connection usually ends on the event loop, but one whose
-  // request was still waiting for a worker at shutdown ends where that job is dropped.
+  // request was dropped at a stop may end where that job is dropped.
   std::mutex sessions_mutex;
   std::unordered_set<Session*> sessions;
+  // Connections that wait to read their next request until the queue has room.
+  std::vector<std::weak_ptr<Session>> parked;
+  std::atomic<std::size_t> parked_count{0};
   std::atomic<std::size_t> connections{0};
   std::atomic<bool> stopping{false};
   std::uint16_t bound_port = 0;
+  AnswerBudget budget;
   WorkerPool workers;
   std::thread loop;
+
+  bool queue_full() const { return workers.queued() >= settings.queue_bound; }
+  void resume_parked();
 };
 
 namespace {
@@ -51,6 +66,9 @@ namespace {
 bool handled_method(bhttp::verb method) {
   return method == bhttp::verb::get || method == bhttp::verb::post || method == bhttp::verb::head;
 }
+
+// Answers go out in slices, each giving its room in the budget back once written.
+constexpr std::size_t kWriteSlice = 256 * 1024;
 
 }  // namespace
 
@@ -80,14 +98,25 @@ class Session : public std::enable_shared_from_this<Session> {
   void start() { wait_for_request(); }
 
   void close() {
+    closed_ = true;
     error_code ignored;
     stream_.socket().shutdown(tcp::socket::shutdown_both, ignored);
     stream_.socket().close(ignored);
   }
 
- private:
-  // Between requests a connection waits, at most for the idle timeout, with a small buffer.
+  // Between requests, or while a request arrives: nothing of the server is pending.
+  bool between_requests() const { return !in_request_; }
+
+  // While the queue is full the connection reads nothing: the client's bytes wait in
+  // the network, not in our memory, and no read timer runs meanwhile.
   void wait_for_request() {
+    if (closed_) return;
+    if (state_->stopping) return close();
+    if (state_->queue_full()) {
+      state_->parked.push_back(weak_from_this());
+      ++state_->parked_count;
+      return;
+    }
     if (buffer_.size() > 0) return read_header();  // the next request is here already
     stream_.expires_after(state_->settings.idle_timeout);
     stream_.async_read_some(buffer_.prepare(512), [self = shared_from_this()](error_code ec, std::size_t n) {
@@ -97,6 +126,7 @@ class Session : public std::enable_shared_from_this<Session> {
     });
   }
 
+ private:
   void read_header() {
     parser_.emplace();
     parser_->header_limit(static_cast<std::uint32_t>(state_->settings.max_header_bytes));
@@ -122,12 +152,13 @@ class Session : public std::enable_shared_from_this<Session> {
 
   void dispatch() {
     stream_.expires_never();
+    in_request_ = true;
     auto& message = parser_->get();
     keep_alive_ = message.keep_alive();
     head_ = message.method() == bhttp::verb::head;
     if (!handled_method(message.method())) {
       parser_.reset();
-      return write(HttpAnswer{});  // other methods: status 200 and an empty body
+      return answer_with(HttpAnswer{});  // other methods: status 200 and an empty body
     }
     HttpRequest request;
     request.method = std::string(message.method_string());
@@ -136,28 +167,82 @@ class Session : public std::enable_shared_from_this<Session> {
     request.body = std::move(message.body());
     request.remote_address = remote_address_;
     parser_.reset();
-    state_->workers.post([self = shared_from_this(), request = std::move(request)] {
-      HttpAnswer answer = self->state_->handler(request);
-      asio::post(self->stream_.get_executor(),
-                 [self, answer = std::move(answer)]() mutable { self->write(std::move(answer)); });
+    const bool may_wait = state_->may_wait_on_lock && state_->may_wait_on_lock(request.target);
+    watch_for_hang_up();
+    auto self = shared_from_this();
+    state_->workers.post(WorkerJob{
+        [self, request = std::move(request)] { self->run(request); },
+        [self] { asio::post(self->stream_.get_executor(), [self] { self->close(); }); },
+        may_wait,
     });
   }
 
-  // A HEAD request gets the headers of the same answer, with its length, but no body:
-  // a body would be read by a keep-alive client as the start of its next answer.
-  void write(HttpAnswer answer) {
+  // On a worker. A client that hung up while its request waited is not served: a
+  // scanner that gave up sends its count again, and it must not count twice.
+  void run(const HttpRequest& request) {
+    if (client_gone_) {
+      asio::post(stream_.get_executor(), [self = shared_from_this()] { self->close(); });
+      return;
+    }
+    HttpAnswer answer = state_->handler(request);
+    asio::post(stream_.get_executor(),
+               [self = shared_from_this(), answer = std::move(answer)]() mutable { self->answer_with(std::move(answer)); });
+  }
+
+  // While the request waits for a worker, the end of the stream or a reset tells that
+  // the client has gone (one that half-closes after its request counts as gone too).
+  // Bytes of a next request leave the watch; they are read in their turn.
+  void watch_for_hang_up() {
+    if (buffer_.size() > 0) return;
+    stream_.socket().async_wait(tcp::socket::wait_read, [self = shared_from_this()](error_code ec) {
+      if (ec) return;
+      char byte = 0;
+      const auto received = ::recv(self->stream_.socket().native_handle(), &byte, 1, MSG_PEEK | MSG_DONTWAIT);
+      if (received == 0 || (received < 0 && errno != EAGAIN && errno != EWOULDBLOCK)) self->client_gone_ = true;
+    });
+  }
+
+  // A finished answer takes its room in the budget first.
+  void answer_with(HttpAnswer answer) {
+    if (closed_) return;
+    error_code ignored;
+    stream_.socket().cancel(ignored);  // ends the watch for a hang-up
     answer_ = std::move(answer);
     head_bytes_ = response_head(answer_, keep_alive_ && !state_->stopping);
-    std::vector<asio::const_buffer> buffers{asio::buffer(head_bytes_)};
-    if (!head_) buffers.push_back(asio::buffer(answer_.body));
+    const std::size_t body = head_ ? 0 : answer_.body.size();
+    state_->budget.acquire(head_bytes_.size() + body, [self = shared_from_this()] { self->write(0); });
+  }
+
+  // Writes from offset of the body on; the head goes with the first slice. A HEAD
+  // request gets the headers of the same answer, with its length, but no body: a body
+  // would be read by a keep-alive client as the start of its next answer.
+  void write(std::size_t offset) {
+    const std::size_t body = head_ ? 0 : answer_.body.size();
+    const std::size_t slice = std::min(kWriteSlice, body - offset);
+    std::vector<asio::const_buffer> buffers;
+    if (offset == 0) buffers.push_back(asio::buffer(head_bytes_));
+    if (slice > 0) buffers.push_back(asio::buffer(answer_.body.data() + offset, slice));
+    const std::size_t written_bytes = (offset == 0 ? head_bytes_.size() : 0) + slice;
     stream_.expires_after(state_->settings.write_timeout);
-    asio::async_write(stream_, buffers, [self = shared_from_this()](error_code ec, std::size_t) {
-      self->answer_ = {};
-      self->head_bytes_.clear();
-      if (ec || !self->keep_alive_ || self->state_->stopping) return self->close();
-      if (self->buffer_.capacity() > 8192) self->buffer_.shrink_to_fit();
-      self->wait_for_request();
-    });
+    asio::async_write(stream_, buffers,
+                      [self = shared_from_this(), offset, slice, written_bytes, body](error_code ec, std::size_t) {
+                        if (ec || self->closed_) {
+                          self->state_->budget.release(written_bytes + (body - offset - slice));
+                          return self->finish_answer(false);
+                        }
+                        self->state_->budget.release(written_bytes);
+                        if (offset + slice < body) return self->write(offset + slice);
+                        self->finish_answer(true);
+                      });
+  }
+
+  void finish_answer(bool written) {
+    answer_ = {};
+    head_bytes_.clear();
+    in_request_ = false;
+    if (!written || !keep_alive_ || state_->stopping) return close();
+    if (buffer_.capacity() > 8192) buffer_.shrink_to_fit();
+    wait_for_request();
   }
 
   beast::tcp_stream stream_;
@@ -167,9 +252,21 @@ class Session : public std::enable_shared_from_this<Session> {
   std::string remote_address_;
   bool keep_alive_ = false;
   bool head_ = false;
+  bool in_request_ = false;
+  bool closed_ = false;
+  std::atomic<bool> client_gone_{false};
   HttpAnswer answer_;
   std::string head_bytes_;
 };
+
+void HttpServer::State::resume_parked() {
+  std::vector<std::weak_ptr<Session>> waiting;
+  waiting.swap(parked);
+  parked_count = 0;
+  for (auto& weak : waiting) {
+    if (auto session = weak.lock()) session->wait_for_request();  // parks again while full
+  }
+}
 
 namespace {
 
@@ -203,10 +300,28 @@ std::unique_ptr<tcp::acceptor> open_acceptor(asio::io_context& io, const tcp::en
   return acceptor;
 }
 
+// Runs work on the event loop and waits for it.
+template <typename Work>
+void on_loop(asio::io_context& io, Work work) {
+  std::promise<void> done;
+  asio::post(io, [&] {
+    work();
+    done.set_value();
+  });
+  done.get_future().wait();
+}
+
 }  // namespace
 
-HttpServer::HttpServer(ServerSettings settings, RequestHandler handler)
-    : state_(std::make_shared<State>(settings, std::move(handler))) {}
+HttpServer::HttpServer(ServerSettings settings, RequestHandler handler, LockWaitTest may_wait_on_lock)
+    : state_(std::make_shared<State>(settings, std::move(handler), std::move(may_wait_on_lock))) {
+  // a worker that takes a job makes room in the queue: parked connections read again
+  std::weak_ptr<State> weak = state_;
+  state_->workers.set_on_dequeue([weak] {
+    auto state = weak.lock();
+    if (state && state->parked_count > 0) asio::post(state->io, [state] { state->resume_parked(); });
+  });
+}
 
 HttpServer::~HttpServer() { stop(); }
 
@@ -231,24 +346,43 @@ void HttpServer::start() {
   state.loop = std::thread([&state] { state.io.run(); });
 }
 
-void HttpServer::stop() {
+void HttpServer::stop(const std::function<void()>& on_grace_expired) {
   auto& state = *state_;
   if (state.stopping.exchange(true) || !state.loop.joinable()) {
     if (state.loop.joinable()) state.loop.join();
     return;
   }
-  std::promise<void> closed;
-  asio::post(state.io, [&state, &closed] {
+  const auto deadline = std::chrono::steady_clock::now() + state.settings.stop_grace;
+  on_loop(state.io, [&state] {
     for (auto& acceptor : state.acceptors) {
       error_code ignored;
       acceptor->close(ignored);
     }
     std::lock_guard lock(state.sessions_mutex);
-    for (Session* session : state.sessions) session->close();
-    closed.set_value();
+    for (Session* session : state.sessions) {
+      if (session->between_requests()) session->close();
+    }
+    state.parked.clear();
   });
-  closed.get_future().wait();
-  state.workers.stop();  // running requests finish; their answers find the connection closed
+  // requests not started yet are dropped, their connections closed without an answer
+  if (!state.workers.stop_before(deadline) && on_grace_expired) {
+    on_grace_expired();
+    state.workers.stop();
+  }
+  // the answers of the requests that ran go out, each with "Connection: close"
+  for (;;) {
+    std::size_t open = 0;
+    on_loop(state.io, [&] {
+      std::lock_guard lock(state.sessions_mutex);
+      open = state.sessions.size();
+    });
+    if (open == 0 || std::chrono::steady_clock::now() >= deadline) break;
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  on_loop(state.io, [&state] {
+    std::lock_guard lock(state.sessions_mutex);
+    for (Session* session : state.sessions) session->close();
+  });
   state.work.reset();
   state.loop.join();
   state.acceptors.clear();
@@ -257,5 +391,9 @@ void HttpServer::stop() {
 std::uint16_t HttpServer::port() const { return state_->bound_port; }
 
 std::size_t HttpServer::connection_count() const { return state_->connections; }
+
+std::size_t HttpServer::queued_requests() const { return state_->workers.queued(); }
+
+std::size_t HttpServer::answer_bytes_held() const { return state_->budget.held(); }
 
 }  // namespace vantor::http

@@ -1,5 +1,7 @@
 // The HTTP server: one port on every local IPv4 and IPv6 address, connections held by an
 // event loop, requests run on a bounded pool of workers. Plain HTTP/1.1 with keep-alive.
+// Every wait has a bound: the queue of requests (reading stops while it is full), the
+// memory of answers (finished answers wait for room), and the stop's grace period.
 #pragma once
 
 #include <chrono>
@@ -7,6 +9,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <string_view>
 
 #include "http/http_request.hpp"
 
@@ -28,13 +31,22 @@ struct ServerSettings {
   // How long writing one answer may take.
   std::chrono::milliseconds write_timeout{120'000};
   std::size_t workers = 2;
+  // Requests waiting for a worker; while the queue is full no further request is read.
+  std::size_t queue_bound = 1024;
+  // Answer bytes held in memory; an answer that does not fit waits for room.
+  std::size_t answer_budget = 256u * 1024 * 1024;
+  // At a stop, running requests have this long to finish and send their answers.
+  std::chrono::milliseconds stop_grace{20'000};
 };
 
 using RequestHandler = std::function<HttpAnswer(const HttpRequest&)>;
+// Whether the request of a target can wait on a row lock (such requests never take
+// every worker).
+using LockWaitTest = std::function<bool(std::string_view target)>;
 
 class HttpServer {
  public:
-  HttpServer(ServerSettings settings, RequestHandler handler);
+  HttpServer(ServerSettings settings, RequestHandler handler, LockWaitTest may_wait_on_lock = {});
   ~HttpServer();
   HttpServer(const HttpServer&) = delete;
   HttpServer& operator=(const HttpServer&) = delete;
@@ -42,11 +54,18 @@ class HttpServer {
   // Listens on the port and starts serving. Throws std::system_error with the system's
   // message when the port cannot be bound (for example when it is taken).
   void start();
-  // Stops listening, closes the client connections, lets running requests finish.
-  void stop();
+  // The orderly stop: stops accepting; closes the connections that wait for a request
+  // and those whose request has not started (without an answer); lets running requests
+  // finish and send their answers with "Connection: close" within the grace period;
+  // calls on_grace_expired when they have not by then (to cut what keeps them), then
+  // closes what is left.
+  void stop(const std::function<void()>& on_grace_expired = {});
 
   std::uint16_t port() const;
   std::size_t connection_count() const;
+  // Requests waiting for a worker, and answer bytes held in memory.
+  std::size_t queued_requests() const;
+  std::size_t answer_bytes_held() const;
 
   struct State;  // the event loop's side, shared with the connections
 

@@ -30,7 +30,7 @@ HttpAnswer run_route(const HttpRequest& request, std::string_view path, const Ro
   const ParamList params(build_param_list(request.target, request.content_type, request.body));
   log.log(request.remote_address);
   log.log(std::string(path));
-  log.log(joined_lines(params.entries()));
+  log.parameters(params.entries());
   try {
     RequestContext ctx{params, session, log, server.options};
     if (route.endpoint != nullptr) {
@@ -41,12 +41,16 @@ HttpAnswer run_route(const HttpRequest& request, std::string_view path, const Ro
     session.finish();
     return encode::FinishResponse(std::move(ctx.answer_text), ctx.answer_kind, route.echoed, log);
   } catch (const std::exception& failure) {
-    log.failure(failure.what());
+    log.failure(failure);
     return session.unreachable(failure) ? encode::empty_answer() : encode::error_answer();
   }
 }
 
 }  // namespace
+
+bool may_wait_on_lock(std::string_view target) {
+  return find_route(text::ascii_lowercase(path_of(target))).may_wait_on_lock;
+}
 
 HttpAnswer IdHTTPServer1CommandGet(const HttpRequest& request, ServerContext& server) {
   const std::string_view path = path_of(request.target);
@@ -59,7 +63,7 @@ HttpAnswer IdHTTPServer1CommandGet(const HttpRequest& request, ServerContext& se
     try {
       lease.emplace(server.pool.borrow());
     } catch (const std::exception& failure) {
-      log.failure(failure.what());
+      log.failure(failure);
       server.activity_log.publish(log.take());
       return encode::empty_answer();
     }

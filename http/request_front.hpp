@@ -25,4 +25,7 @@ struct ServerContext {
 // The log block of the request is published when it ends.
 HttpAnswer IdHTTPServer1CommandGet(const HttpRequest& request, ServerContext& server);
 
+// Whether the request of a target can wait on a row lock, by its route.
+bool may_wait_on_lock(std::string_view target);
+
 }  // namespace vantor::http

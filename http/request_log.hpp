@@ -1,7 +1,10 @@
 // The activity log of one request: the lines it adds while it runs, shown to the
-// operator as one block when it ends, and the last picture an encoder sent.
+// operator as one block when it ends, and the last picture an encoder sent. Whatever a
+// client sent or the database holds is written with its control characters escaped,
+// so nothing of it can start a log line or reach the operator's terminal raw.
 #pragma once
 
+#include <exception>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -19,14 +22,7 @@ struct LogBlock {
 };
 
 // Each entry followed by a line break: how a parameter list or a block is shown.
-inline std::string joined_lines(const std::vector<std::string>& entries) {
-  std::string text;
-  for (const auto& entry : entries) {
-    text += entry;
-    text += '\n';
-  }
-  return text;
-}
+std::string joined_lines(const std::vector<std::string>& entries);
 
 // Where the blocks of finished requests go: the console or the window.
 class ActivityLog {
@@ -37,10 +33,18 @@ class ActivityLog {
 
 class RequestLog final : public encode::EncoderSink {
  public:
-  void log(std::string line) override { block_.entries.push_back(std::move(line)); }
+  // An echo longer than this is cut, with a line saying how much was left out.
+  static constexpr std::size_t kMaxEcho = 64 * 1024;
+
+  void log(std::string line) override;
+  void echo(std::string text) override;
   void picture(std::string_view jpeg) override { block_.picture = std::string(jpeg); }
-  // Why a request failed, for the operator; the client's answer says nothing of it.
-  void failure(std::string_view message) { block_.entries.push_back("Failure: " + std::string(message)); }
+  // The parameter list, one entry a line.
+  void parameters(const std::vector<std::string>& entries);
+  // Why a request failed, for the operator; the client's answer says nothing of it. A
+  // lock conflict says so first.
+  void failure(std::string_view message);
+  void failure(const std::exception& failure);
 
   LogBlock take() { return std::move(block_); }
 

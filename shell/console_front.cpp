@@ -21,10 +21,11 @@ ConsoleOutput::~ConsoleOutput() {
 // server does not pay a thread switch per request for its log.
 void ConsoleOutput::write(std::string text) {
   std::lock_guard lock(mutex_);
-  if (waiting_.size() >= kMaxWaiting) {
+  if (waiting_bytes_ + text.size() > kMaxWaitingBytes) {
     ++dropped_;
     return;
   }
+  waiting_bytes_ += text.size();
   waiting_.push_back(std::move(text));
 }
 
@@ -40,6 +41,7 @@ void ConsoleOutput::run() {
         continue;
       }
       batch.swap(waiting_);
+      waiting_bytes_ = 0;
       std::swap(dropped, dropped_);
     }
     for (const auto& text : batch) std::cout << text;

@@ -15,7 +15,7 @@
 namespace vantor::shell {
 
 // One thread writes everything to standard output, so a slow reader of the output never
-// holds up a request; when too much is waiting, blocks are dropped and counted.
+// holds up a request; when too many bytes are waiting, blocks are dropped and counted.
 class ConsoleOutput {
  public:
   ConsoleOutput();
@@ -25,10 +25,11 @@ class ConsoleOutput {
  private:
   void run();
 
-  static constexpr std::size_t kMaxWaiting = 10000;
+  static constexpr std::size_t kMaxWaitingBytes = 16 * 1024 * 1024;
   std::mutex mutex_;
   std::condition_variable wake_;
   std::deque<std::string> waiting_;
+  std::size_t waiting_bytes_ = 0;
   std::size_t dropped_ = 0;
   bool stopping_ = false;
   std::thread writer_;

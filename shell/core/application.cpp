@@ -39,9 +39,12 @@ void Application::FormCreate() {
   } catch (const std::exception&) {
     // reported by the connect step below
   }
-  server_ = std::make_unique<http::HttpServer>(config_.http, [context = context_.get()](const http::HttpRequest& request) {
-    return http::IdHTTPServer1CommandGet(request, *context);
-  });
+  server_ = std::make_unique<http::HttpServer>(
+      config_.http,
+      [context = context_.get()](const http::HttpRequest& request) {
+        return http::IdHTTPServer1CommandGet(request, *context);
+      },
+      http::may_wait_on_lock);
   try {
     server_->start();
     listening_ = true;
@@ -63,7 +66,8 @@ void Application::FormCreate() {
 }
 
 void Application::FormCloseQuery() {
-  if (server_) server_->stop();
+  // requests still running when the grace period ends are woken from their waits
+  if (server_) server_->stop([this] { pool_->abort_in_use(); });
   pool_->detach_all();
   server_.reset();
   listening_ = false;

@@ -35,7 +35,7 @@ TEST(HtmlPage, CellRules) {
             test::null_cell(ColumnClass::Int32), test::null_cell(ColumnClass::DateTime),
             test::null_cell(ColumnClass::DateTime), test::text_cell("0", ColumnClass::FixedText)});
   const std::string page = HTMLall(rows);
-  EXPECT_NE(page.find("<tr>\r\n<td><b>A&B</b></td>\r\n<td>-1,234.50</td>\r\n<td>3.00</td>\r\n"
+  EXPECT_NE(page.find("<tr>\r\n<td>&lt;b&gt;A&amp;B&lt;/b&gt;</td>\r\n<td>-1,234.50</td>\r\n<td>3.00</td>\r\n"
                       "<td>2024-03-05</td>\r\n<td>45,356.60</td>\r\n<td>12.00</td>\r\n</tr>\r\n"),
             std::string::npos)
       << page;
@@ -44,6 +44,23 @@ TEST(HtmlPage, CellRules) {
             std::string::npos)
       << page;
   EXPECT_EQ(page.substr(page.size() - kTail.size()), kTail);
+}
+
+TEST(HtmlPage, TextsFromTheDatabaseOrTheRequestCannotBecomeMarkup) {
+  MemoryRows rows({test::column("<script>x</script>", ColumnClass::Text)});
+  rows.add({test::text_cell("<script>alert('&')</script>")});
+  const std::string page = HTMLall(rows);
+  EXPECT_NE(page.find("<th>&lt;script&gt;x&lt;/script&gt;</th>\r\n"), std::string::npos) << page;
+  EXPECT_NE(page.find("<td>&lt;script&gt;alert('&amp;')&lt;/script&gt;</td>\r\n"), std::string::npos) << page;
+  EXPECT_EQ(page.find("<script"), std::string::npos);
+}
+
+TEST(HtmlPage, TheLogFormKeepsThePageLinesAndEscapesLineBreaksInTexts) {
+  MemoryRows rows({test::column("SNAME", ColumnClass::Text)});
+  rows.add({test::text_cell("Ali\r\nFailure: forged\x1b[2J")});
+  const std::string logged = page_log_form(HTMLall(rows));
+  EXPECT_EQ(logged.substr(0, kHeading.size()), kHeading);
+  EXPECT_NE(logged.find("<td>Ali\\r\\nFailure: forged\\x1b[2J</td>\r\n</tr>\r\n"), std::string::npos) << logged;
 }
 
 TEST(HtmlPage, WalksEveryRowBeyondThePacket) {

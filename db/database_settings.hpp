@@ -1,0 +1,20 @@
+// How long the program waits on the database, in one place: every wait on it has a bound.
+#pragma once
+
+#include <chrono>
+
+namespace vantor::db {
+
+struct DatabaseSettings {
+  // A write waits this long for a row lock that another transaction holds, and a
+  // "/room" pass this long for the one of another request.
+  std::chrono::seconds lock_timeout{10};
+  // Attaching gives up after this long when the database host does not answer.
+  std::chrono::seconds connect_timeout{10};
+  // The link probe makes a round trip this often...
+  std::chrono::milliseconds probe_interval{2000};
+  // ...and counts the link as down when one takes longer than this.
+  std::chrono::milliseconds probe_timeout{5000};
+};
+
+}  // namespace vantor::db

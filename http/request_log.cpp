@@ -1,0 +1,56 @@
+// Log lines made safe to show.
+#include "http/request_log.hpp"
+
+#include "db/db_error.hpp"
+#include "text/control_escape.hpp"
+#include "text/utf8.hpp"
+
+namespace vantor::http {
+
+std::string joined_lines(const std::vector<std::string>& entries) {
+  std::string text;
+  for (const auto& entry : entries) {
+    text += entry;
+    text += '\n';
+  }
+  return text;
+}
+
+void RequestLog::log(std::string line) { block_.entries.push_back(text::escape_controls(line)); }
+
+void RequestLog::echo(std::string text) {
+  if (text.size() > kMaxEcho) {
+    // cut at a character boundary
+    std::size_t cut = kMaxEcho;
+    while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) --cut;
+    const std::size_t left_out = text.size() - cut;
+    text.resize(cut);
+    text += "\n(" + std::to_string(left_out) + " more bytes of the answer left out)";
+  }
+  block_.entries.push_back(std::move(text));
+}
+
+void RequestLog::parameters(const std::vector<std::string>& entries) {
+  std::string text;
+  for (const auto& entry : entries) {
+    text += text::escape_controls(entry);
+    text += '\n';
+  }
+  block_.entries.push_back(std::move(text));
+}
+
+void RequestLog::failure(std::string_view message) {
+  block_.entries.push_back("Failure: " + text::escape_controls(message));
+}
+
+void RequestLog::failure(const std::exception& failure) {
+  const auto* database_failure = dynamic_cast<const db::DbError*>(&failure);
+  const std::string_view message = failure.what();
+  if (database_failure != nullptr && database_failure->lock_conflict() && message.substr(0, 14) != "lock conflict:") {
+    this->failure("lock conflict: " + std::string(message));
+  } else {
+    this->failure(message);
+  }
+}
+
+}  // namespace vantor::http
