@@ -35,6 +35,7 @@ AttachmentPool::AttachmentPool(std::string database, std::size_t size, DatabaseS
 AttachmentPool::~AttachmentPool() { detach_all(); }
 
 AttachmentPool::Lease AttachmentPool::borrow() {
+  if (link_down_) throw DatabaseUnreachable("the database host does not answer: the link is down");
   PooledAttachment* slot = nullptr;
   std::string database;
   std::uint64_t generation = 0;
@@ -82,6 +83,14 @@ void AttachmentPool::detach_all() noexcept {
     idle_.insert(idle_.end(), idle.begin(), idle.end());
   }
   available_.notify_all();
+}
+
+void AttachmentPool::set_link_down(bool down) noexcept {
+  link_down_ = down;
+  if (!down) return;
+  std::lock_guard lock(mutex_);
+  ++generation_;  // each one is replaced when it is next borrowed or given back
+  for (const auto& slot : slots_) slot->attachment.abort();
 }
 
 void AttachmentPool::abort_in_use() noexcept {

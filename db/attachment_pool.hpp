@@ -69,6 +69,11 @@ class AttachmentPool {
   Lease borrow();
   // Detaches every attachment; those in use are detached when they come back.
   void detach_all() noexcept;
+  // While the link is down (the link probe says so), borrowing fails at once with
+  // DatabaseUnreachable; going down cuts every attachment, in use or idle, since none
+  // of them can be reached (see LinkProbe).
+  void set_link_down(bool down) noexcept;
+  bool link_down() const noexcept { return link_down_; }
   // Closes the client side of every attachment in use, from any thread: a call blocked
   // on it (a lock wait, a database that stopped answering) fails at once, and the
   // attachment is replaced when it comes back.
@@ -91,6 +96,7 @@ class AttachmentPool {
   std::vector<std::unique_ptr<PooledAttachment>> slots_;
   std::vector<PooledAttachment*> idle_;
   std::uint64_t generation_ = 1;
+  std::atomic<bool> link_down_{false};
 };
 
 }  // namespace vantor::db

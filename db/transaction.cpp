@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -64,7 +65,16 @@ void Transaction::commit() {
   isc_commit_transaction(status, &handle_);
   if (failed(status)) {
     rollback_quietly();
-    check_status(status);
+    try {
+      check_status(status);
+    } catch (const DbError& failure) {
+      if (!failure.connection_lost()) throw;
+      // the server may have committed before the link went: nobody can tell from here
+      throw DbError(std::string("the outcome of the write is unknown: the link to the database was lost while its "
+                                "commit was under way; check whether it was stored (") +
+                        failure.what() + ")",
+                    true, failure.code());
+    }
   }
   handle_ = 0;
 }

@@ -338,7 +338,8 @@ BEGIN
 
 update room set n1 =
 (select max('*') from customer where ((customer.rrno=:rno  and  mid=3) or (customer.rno=:rno  and  mid=2))  and  (cfromdate between :fromdate and :todate  
-or    ctodate   between :fromdate and :todate ))  where rno=:rno;
+or    ctodate   between :fromdate and :todate 
+or    (cfromdate < :fromdate and ctodate > :todate and :fromdate <= :todate) ))  where rno=:rno;
 
 SUSPEND;
 END
@@ -360,5 +361,23 @@ const std::vector<SchemaObject>& schema_objects() {
 }
 
 const SchemaObject& schema_object(Object id) { return schema_objects()[static_cast<std::size_t>(id)]; }
+
+// The body that earlier versions installed, which missed a booking that starts before
+// the range and ends after it.
+std::string_view earlier_doroom_body() {
+  return R"sql(BEGIN
+
+FOR select RNO from room  INTO :rno
+DO
+BEGIN
+
+update room set n1 =
+(select max('*') from customer where ((customer.rrno=:rno  and  mid=3) or (customer.rno=:rno  and  mid=2))  and  (cfromdate between :fromdate and :todate  
+or    ctodate   between :fromdate and :todate ))  where rno=:rno;
+
+SUSPEND;
+END
+END)sql";
+}
 
 }  // namespace vantor::schema

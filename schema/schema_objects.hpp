@@ -24,7 +24,7 @@ enum class Object {
   CrMyInv2,     // procedure MYINV
   CrMyIte,      // procedure MYITE
   CrReserve,    // procedure MOBRSERVE
-  DoRoom,       // procedure DOROOM
+  DoRoom,       // procedure DOROOM (a booking across the whole range counts too)
 };
 
 struct SchemaObject {
@@ -37,5 +37,9 @@ struct SchemaObject {
 // Every object, in the order of their ids.
 const std::vector<SchemaObject>& schema_objects();
 const SchemaObject& schema_object(Object id);
+
+// The stored body (from BEGIN) of the DOROOM that earlier versions installed: the
+// upgrade replaces that one, and keeps a DOROOM that an ERP edited for itself.
+std::string_view earlier_doroom_body();
 
 }  // namespace vantor::schema

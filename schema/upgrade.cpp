@@ -2,10 +2,13 @@
 #include "schema/upgrade.hpp"
 
 #include <initializer_list>
+#include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
 #include "db/db_error.hpp"
+#include "db/statement.hpp"
 #include "db/transaction.hpp"
 #include "schema/schema_objects.hpp"
 #include "text/latin1.hpp"
@@ -27,6 +30,18 @@ class UpgradeConnection {
 
   // Runs the statements in one transaction; throws on the first failure (nothing of
   // the group is kept then).
+  // The text of the one row a select gives (a blob or NULL in its first column), or
+  // nullopt when there is no row or it is NULL.
+  std::optional<std::string> read_text(std::string_view select) {
+    connect();
+    db::Transaction transaction(attachment_, db::TransactionKind::ReadOnly);
+    db::Statement statement(attachment_, transaction, text::utf8_to_latin1(select));
+    if (!statement.execute_single(transaction)) return std::nullopt;
+    const XSQLVAR& column = statement.output(0);
+    if ((column.sqltype & 1) != 0 && *column.sqlind < 0) return std::nullopt;
+    return text::latin1_to_utf8(statement.read_blob(transaction, 0));
+  }
+
   void execute(std::initializer_list<std::string_view> texts) {
     connect();
     db::Transaction transaction(attachment_, kind_);
@@ -73,6 +88,41 @@ bool install(Connections& connections, std::initializer_list<Object> objects) {
   return run_step(connections.of(schema_object(*objects.begin()).connection), texts);
 }
 
+// A stored body as the comparison sees it: line breaks as LF, no blanks at line ends.
+std::string normalised(std::string_view body) {
+  std::string out;
+  std::size_t start = 0;
+  while (start <= body.size()) {
+    std::size_t end = body.find('\n', start);
+    if (end == std::string_view::npos) end = body.size();
+    std::string_view line = body.substr(start, end - start);
+    while (!line.empty() && (line.back() == ' ' || line.back() == '\r' || line.back() == '\t')) line.remove_suffix(1);
+    out += line;
+    if (end == body.size()) break;
+    out += '\n';
+    start = end + 1;
+  }
+  while (!out.empty() && out.back() == '\n') out.pop_back();
+  return out;
+}
+
+// Replaces a DOROOM that still has the body earlier versions installed with the mended
+// one; a DOROOM that the ERP edited for itself is kept as it is.
+void refresh_doroom(Connections& connections) {
+  const SchemaObject& doroom = schema_object(Object::DoRoom);
+  UpgradeConnection& connection = connections.of(doroom.connection);
+  try {
+    const auto stored = connection.read_text(
+        "select rdb$procedure_source from rdb$procedures where rdb$procedure_name = 'DOROOM'");
+    if (!stored || normalised(*stored) != normalised(earlier_doroom_body())) return;
+    std::string alter(doroom.text);
+    alter.replace(0, std::string_view("CREATE").size(), "ALTER");
+    connection.execute({alter});
+  } catch (const std::exception&) {
+    // like every step: its failure is swallowed and the sequence goes on
+  }
+}
+
 }  // namespace
 
 SchemaUpgrade::SchemaUpgrade(Connector main, Connector ddl) : main_(std::move(main)), ddl_(std::move(ddl)) {}
@@ -102,6 +152,7 @@ UpgradeOutcome SchemaUpgrade::run() {
       install(connections, {Object::CrReserve});                                    // 3.4
       install(connections, {Object::DoRoom});                                       // 3.5
     }
+    refresh_doroom(connections);
     step(ddl, {"drop  VIEW VPRICES"});                                              // 4
     install(connections, {Object::CrVPrices});                                      // 5
     step(ddl, {"DROP TRIGGER MINVENTORYTRIGGER1", "DROP TRIGGER MINVENTORYTRIGGER2"});  // 6

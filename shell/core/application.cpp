@@ -27,18 +27,13 @@ void tune_memory_for_big_answers() {
 
 Application::Application(OperatorFront& front, http::ActivityLog& log, ServerConfig config)
     : front_(front), log_(log), config_(std::move(config)) {
-  pool_ = std::make_unique<db::AttachmentPool>(config_.database, config_.http.workers);
+  pool_ = std::make_unique<db::AttachmentPool>(config_.database, config_.http.workers, config_.db);
   context_ = std::make_unique<http::ServerContext>(http::ServerContext{*pool_, gate_, options_, log_});
 }
 
 Application::~Application() { FormCloseQuery(); }
 
 void Application::FormCreate() {
-  try {
-    pool_->borrow();
-  } catch (const std::exception&) {
-    // reported by the connect step below
-  }
   server_ = std::make_unique<http::HttpServer>(
       config_.http,
       [context = context_.get()](const http::HttpRequest& request) {
@@ -52,6 +47,7 @@ void Application::FormCreate() {
     front_.show_error(failure.what());
     return;
   }
+  probe_ = std::make_unique<db::LinkProbe>(*pool_, config_.db);
   try {
     pool_->borrow();
   } catch (const std::exception& failure) {
@@ -68,6 +64,7 @@ void Application::FormCreate() {
 void Application::FormCloseQuery() {
   // requests still running when the grace period ends are woken from their waits
   if (server_) server_->stop([this] { pool_->abort_in_use(); });
+  probe_.reset();
   pool_->detach_all();
   server_.reset();
   listening_ = false;

@@ -10,6 +10,8 @@
 #include <string>
 
 #include "db/attachment_pool.hpp"
+#include "db/database_settings.hpp"
+#include "db/link_probe.hpp"
 #include "db/upgrade_gate.hpp"
 #include "http/http_server.hpp"
 #include "http/request_context.hpp"
@@ -53,6 +55,8 @@ class Application {
   bool serving() const { return server_ != nullptr && listening_; }
 
   db::AttachmentPool& pool() { return *pool_; }
+  // The link probe; nullptr before start-up.
+  const db::LinkProbe* probe() const { return probe_.get(); }
   db::UpgradeGate& gate() { return gate_; }
   http::ServerOptions& options() { return options_; }
   http::HttpServer& server() { return *server_; }
@@ -64,6 +68,7 @@ class Application {
   http::ServerOptions options_;
   db::UpgradeGate gate_;
   std::unique_ptr<db::AttachmentPool> pool_;
+  std::unique_ptr<db::LinkProbe> probe_;
   std::unique_ptr<http::ServerContext> context_;
   std::unique_ptr<http::HttpServer> server_;
   bool listening_ = false;

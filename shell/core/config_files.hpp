@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "db/database_settings.hpp"
 #include "http/http_server.hpp"
 
 namespace vantor::shell {
@@ -27,6 +28,7 @@ std::optional<std::uint16_t> port_from(std::string_view line);
 struct ServerConfig {
   std::string database;
   http::ServerSettings http;
+  db::DatabaseSettings db;
 };
 
 // The settings of the program in folder: the port of port.txt (8080 when the file is

@@ -1,6 +1,7 @@
 // Decodes a JPEG picture for the picture box, reading no byte past the buffer.
 #pragma once
 
+#include <cstddef>
 #include <memory>
 #include <string_view>
 
@@ -8,7 +9,12 @@
 
 namespace vantor::shell {
 
-// nullptr when the bytes do not decode.
-std::unique_ptr<Fl_RGB_Image> decode_jpeg(std::string_view bytes);
+// Decoded pictures are held to this size: bigger ones are decoded at a half, a quarter
+// or an eighth of their size, or not at all.
+inline constexpr std::size_t kMaxPictureBytes = 64u * 1024 * 1024;
+
+// nullptr when the bytes do not decode, or the picture is too big even at an eighth of
+// its size. Never throws.
+std::unique_ptr<Fl_RGB_Image> decode_jpeg(std::string_view bytes, std::size_t max_bytes = kMaxPictureBytes);
 
 }  // namespace vantor::shell

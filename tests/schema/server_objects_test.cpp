@@ -117,14 +117,14 @@ TEST_F(ServerObjects, MobrserveWritesOneGuestRowWithTheRoomsRate) {
   EXPECT_EQ(database_.rows("select roomrate, person from customer where cid = 8000016"), (Rows{{"42", "1"}}));
 }
 
-TEST_F(ServerObjects, DoroomMarksRoomsBookedOnTheirFirstOrLastDay) {
+TEST_F(ServerObjects, DoroomMarksRoomsBookedInTheRange) {
   const auto marks = [&](const char* from, const char* to) {
     database_.rows(std::string("select * from doroom('") + from + "', '" + to + "')", test::Access::Write);
     return database_.rows("select rno, coalesce(n1, '-') from room order by rno");
   };
-  // room 5: 5-10 June; room 14: 25 May-20 June (spans the range); room 7: kind 2 on 2-3 June;
-  // room 14 also has a kind 2 row that names it only by RRNO
-  EXPECT_EQ(marks("2024-06-01", "2024-06-07"), (Rows{{"5", "*"}, {"7", "*"}, {"12", "-"}, {"14", "-"}}));
+  // room 5: 5-10 June; room 14: 25 May-20 June (spans the range, so it is booked too);
+  // room 7: kind 2 on 2-3 June; room 14 also has a kind 2 row that names it only by RRNO
+  EXPECT_EQ(marks("2024-06-01", "2024-06-07"), (Rows{{"5", "*"}, {"7", "*"}, {"12", "-"}, {"14", "*"}}));
   EXPECT_EQ(marks("2024-06-10", "2024-06-30"), (Rows{{"5", "*"}, {"7", "-"}, {"12", "-"}, {"14", "*"}}));
   EXPECT_EQ(marks("2024-06-07", "2024-06-01"), (Rows{{"5", "-"}, {"7", "-"}, {"12", "-"}, {"14", "-"}}));
 }

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "db/db_error.hpp"
+#include "schema/schema_objects.hpp"
 #include "schema/upgrade.hpp"
 #include "tests/support/test_database.hpp"
 
@@ -87,6 +88,24 @@ TEST(SchemaUpgrade, ARunOnACompleteInstallationReplacesObjectsButKeepsDoroomAndQ
             std::string::npos);
   EXPECT_EQ(database.rows("select id, qty, item, descr1, pack from minventory"),
             (Rows{{"1", "5", "A100", "Green Tea Renamed", "8"}}));
+}
+
+TEST(SchemaUpgrade, AnInstalledDoroomOfTheEarlierTextIsReplacedWithTheMendedOne) {
+  TestDatabase database;
+  // the earlier body, stored with CR LF line breaks as a Windows client would have sent it
+  const std::string text(schema_object(Object::DoRoom).text);
+  std::string earlier = "ALTER" + text.substr(6, text.find("BEGIN") - 6) + std::string(earlier_doroom_body());
+  for (std::size_t at = earlier.find('\n'); at != std::string::npos; at = earlier.find('\n', at + 2)) {
+    earlier.replace(at, 1, "\r\n");
+  }
+  database.execute(earlier);
+  const std::string spanning = "select coalesce(n1, '-') from room where rno = 14";
+  database.rows("select * from doroom('2024-06-01', '2024-06-07')", test::Access::Write);
+  EXPECT_EQ(database.scalar(spanning), "-");  // the earlier text misses the booking across the range
+
+  EXPECT_TRUE(upgrade_of(database).run().finished);
+  database.rows("select * from doroom('2024-06-01', '2024-06-07')", test::Access::Write);
+  EXPECT_EQ(database.scalar(spanning), "*");
 }
 
 TEST(SchemaUpgrade, NothingIsDroppedWhenTheDdlConnectionCannotOpen) {

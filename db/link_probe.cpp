@@ -1,0 +1,121 @@
+// The probe's round trips on one thread, the watch of their duration on another.
+#include "db/link_probe.hpp"
+
+#include <atomic>
+#include <condition_variable>
+#include <mutex>
+#include <string>
+#include <thread>
+
+namespace vantor::db {
+
+using Clock = std::chrono::steady_clock;
+
+struct LinkProbe::State {
+  State(AttachmentPool& pool_in, DatabaseSettings settings_in) : pool(pool_in), settings(settings_in) {}
+
+  AttachmentPool& pool;
+  DatabaseSettings settings;
+  std::mutex mutex;
+  std::condition_variable wake;
+  bool stopping = false;
+  // The probe thread's attachment: only it changes the handle (under handle_mutex);
+  // the watch and the stop only abort it.
+  std::mutex handle_mutex;
+  Attachment attachment;
+  // when the round trip or attach under way started (0: none under way)
+  std::atomic<Clock::rep> started{0};
+  std::atomic<Clock::rep> answered{0};
+  std::atomic<std::uint64_t> downs{0};
+  std::atomic<bool> down{false};
+  std::atomic<bool> probe_done{false};
+
+  // Waits for duration or the stop; true when stopping.
+  bool pause(Clock::duration duration) {
+    std::unique_lock lock(mutex);
+    return wake.wait_for(lock, duration, [&] { return stopping; });
+  }
+
+  bool stopped() {
+    std::lock_guard lock(mutex);
+    return stopping;
+  }
+
+  void abort_attachment() {
+    std::lock_guard lock(handle_mutex);
+    attachment.abort();
+  }
+
+  void replace_attachment(Attachment replacement) {
+    Attachment old;
+    {
+      std::lock_guard lock(handle_mutex);
+      old = std::move(attachment);
+      attachment = std::move(replacement);
+    }
+    old.abort();  // released without asking a host that may not answer
+  }
+
+  // One round trip, attaching first when there is no attachment. A refusal or an error
+  // that comes back at once is an answer too: the host is there.
+  void round_trip(const std::string& database) {
+    started = Clock::now().time_since_epoch().count();
+    bool answered_now = false;
+    try {
+      if (!attachment.attached()) replace_attachment(Attachment::attach(database, settings.connect_timeout));
+      answered_now = attachment.alive();
+      if (!answered_now) replace_attachment(Attachment{});
+      answered_now = true;
+    } catch (const std::exception&) {
+      answered_now = true;
+    }
+    const bool in_time = Clock::now() - Clock::time_point(Clock::duration(started.load())) < settings.probe_timeout;
+    started = 0;
+    if (!answered_now || !in_time || stopped()) return;
+    answered = Clock::now().time_since_epoch().count();
+    if (down.exchange(false)) pool.set_link_down(false);
+  }
+
+  void probe() {
+    const std::string database = pool.database();
+    while (!pause(down ? std::chrono::milliseconds(250) : settings.probe_interval)) round_trip(database);
+    replace_attachment(Attachment{});
+    probe_done = true;
+  }
+
+  void watch() {
+    while (!pause(std::chrono::milliseconds(100))) {
+      const Clock::rep since = started;
+      if (since == 0 || down) continue;
+      if (Clock::now() - Clock::time_point(Clock::duration(since)) < settings.probe_timeout) continue;
+      down = true;
+      ++downs;
+      pool.set_link_down(true);
+      abort_attachment();  // wakes the probe's round trip
+    }
+  }
+};
+
+LinkProbe::LinkProbe(AttachmentPool& pool, DatabaseSettings settings)
+    : state_(std::make_shared<State>(pool, settings)) {
+  std::thread([state = state_] { state->probe(); }).detach();
+  std::thread([state = state_] { state->watch(); }).detach();
+}
+
+// An attach to a host that does not answer cannot be woken: the probe thread is left to
+// end on its own (it holds its own share of the state), and the stop does not wait.
+LinkProbe::~LinkProbe() {
+  {
+    std::lock_guard lock(state_->mutex);
+    state_->stopping = true;
+  }
+  state_->wake.notify_all();
+  state_->abort_attachment();
+  for (int i = 0; i < 50 && !state_->probe_done; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+}
+
+Clock::time_point LinkProbe::last_answer() const { return Clock::time_point(Clock::duration(state_->answered)); }
+
+std::uint64_t LinkProbe::down_periods() const { return state_->downs; }
+
+}  // namespace vantor::db
