@@ -6,10 +6,16 @@
 #include "db/db_error.hpp"
 
 namespace vantor::db {
+namespace {
+
+constexpr const char* kLinkDown = "the database host does not answer: the link is down";
+
+}  // namespace
 
 void PooledAttachment::reattach() {
   attachment.abort();  // it was found gone: its rollback and detach need not ask the server
   reset();
+  if (link_down != nullptr && *link_down) throw DatabaseUnreachable(kLinkDown);
   try {
     attachment = Attachment::attach(database, settings.connect_timeout);
   } catch (const DbError& failure) {
@@ -28,6 +34,7 @@ AttachmentPool::AttachmentPool(std::string database, std::size_t size, DatabaseS
   for (std::size_t i = 0; i < size; ++i) {
     slots_.push_back(std::make_unique<PooledAttachment>());
     slots_.back()->settings = settings_;
+    slots_.back()->link_down = &link_down_;
     idle_.push_back(slots_.back().get());
   }
 }
@@ -35,7 +42,7 @@ AttachmentPool::AttachmentPool(std::string database, std::size_t size, DatabaseS
 AttachmentPool::~AttachmentPool() { detach_all(); }
 
 AttachmentPool::Lease AttachmentPool::borrow() {
-  if (link_down_) throw DatabaseUnreachable("the database host does not answer: the link is down");
+  if (link_down_) throw DatabaseUnreachable(kLinkDown);
   PooledAttachment* slot = nullptr;
   std::string database;
   std::uint64_t generation = 0;

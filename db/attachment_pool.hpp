@@ -31,6 +31,7 @@ struct PooledAttachment {
   DatabaseSettings settings;
   std::uint64_t generation = 0;
   std::atomic<std::uint64_t> attaches{0};
+  const std::atomic<bool>* link_down = nullptr;  // the pool's: no attempt while it is down
   bool broken = false;  // the attachment was found gone in the middle of a request
 
   // Drops what belongs to the attachment first.
@@ -40,7 +41,8 @@ struct PooledAttachment {
     attachment = Attachment{};
     broken = false;
   }
-  // Attaches anew to the same database; throws DatabaseUnreachable when it cannot.
+  // Attaches anew to the same database; throws DatabaseUnreachable when it cannot, and
+  // at once while the link is down.
   void reattach();
 };
 

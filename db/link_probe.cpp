@@ -78,7 +78,9 @@ struct LinkProbe::State {
 
   void probe() {
     const std::string database = pool.database();
-    while (!pause(down ? std::chrono::milliseconds(250) : settings.probe_interval)) round_trip(database);
+    do {
+      round_trip(database);
+    } while (!pause(down ? std::chrono::milliseconds(250) : settings.probe_interval));
     replace_attachment(Attachment{});
     probe_done = true;
   }

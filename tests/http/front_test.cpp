@@ -50,6 +50,37 @@ TEST_F(Front, TheLogShowsEachParameterOnALineAndTheEcho) {
   EXPECT_EQ(entries[3], "Count: 4");
 }
 
+TEST(FrontSafety, ControlCharactersASentOrStoredTextHoldsAreEscapedInTheLog) {
+  TestServer server;
+  server.database().execute("update sub set sname = 'Ali' || ascii_char(10) || 'Failure: forged' || ascii_char(27) "
+                            "|| '[2J' where sid = '41001'");
+  server.get("/nothing?a=%1b%07x%0aFailure:%20forged&b=%C2%85");
+  auto entries = server.log().last();
+  ASSERT_EQ(entries.size(), 4u);
+  EXPECT_EQ(entries[2], "a=\\x1b\\x07x\\nFailure: forged\nb=\xC3\x82\\u0085\n");  // %C2%85 is two ISO-8859-1 characters
+  EXPECT_EQ(entries[3], "Bye Bye ");
+
+  server.get("/customer");
+  entries = server.log().last();
+  EXPECT_NE(entries.back().find(R"("sname":"Ali\nFailure: forged\x1b[2J")"), std::string::npos) << entries.back();
+  for (const auto& entry : entries) EXPECT_EQ(entry.find('\x1b'), std::string::npos);
+
+  server.get("/subh");  // the page keeps its own lines; the stored line break is escaped
+  entries = server.log().last();
+  EXPECT_NE(entries.back().find(R"(<td>Ali\nFailure: forged\x1b[2J</td>)" "\r\n"), std::string::npos) << entries.back();
+}
+
+TEST(FrontSafety, PagesWriteStoredAndSentTextsAsTextNotMarkup) {
+  TestServer server;
+  server.database().execute("update sub set sname = '<script>alert(1)</script>' where sid = '41001'");
+  const std::string page = server.body("/subh");
+  EXPECT_NE(page.find("<td>&lt;script&gt;alert(1)&lt;/script&gt;</td>"), std::string::npos) << page;
+  const std::string reflected =
+      server.body("/myhtml?query=" + url_escape("select cast('<script>x</script>' as varchar(30)) as b from rdb$database"));
+  EXPECT_NE(reflected.find("<td>&lt;script&gt;x&lt;/script&gt;</td>"), std::string::npos) << reflected;
+  EXPECT_EQ(reflected.find("<script"), std::string::npos);
+}
+
 TEST_F(Front, OtherMethodsGetAnEmptyAnswer) {
   for (const char* method : {"PUT", "DELETE", "OPTIONS", "TRACE", "PATCH"}) {
     SCOPED_TRACE(method);

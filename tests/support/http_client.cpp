@@ -42,6 +42,10 @@ RawClient::RawClient(std::uint16_t port, const char* host) {
   }
 }
 
+void RawClient::shut_down_sending() { ::shutdown(fd_, SHUT_WR); }
+
+void RawClient::set_receive_buffer(int bytes) { ::setsockopt(fd_, SOL_SOCKET, SO_RCVBUF, &bytes, sizeof(bytes)); }
+
 RawClient::~RawClient() {
   if (fd_ >= 0) ::close(fd_);
 }

@@ -36,6 +36,10 @@ class RawClient {
   // Whether the server closed the connection (waits up to timeout for it).
   bool closed_by_server(std::chrono::milliseconds timeout = std::chrono::milliseconds(5000));
   bool connected() const { return fd_ >= 0; }
+  // Closes the sending side only: the server sees the end of the stream.
+  void shut_down_sending();
+  // A small receive buffer, for a client that reads slowly or not at all.
+  void set_receive_buffer(int bytes);
 
  private:
   enum class Received { Data, Closed, Nothing };

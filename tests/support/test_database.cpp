@@ -121,4 +121,26 @@ std::string TestDatabase::scalar(std::string_view sql) const {
   return all.empty() || all.front().empty() ? "<none>" : all.front().front();
 }
 
+struct RowLock::Held {
+  db::Attachment attachment;
+  db::Transaction transaction;
+};
+
+RowLock::RowLock(const TestDatabase& database, std::string_view update) : held_(std::make_unique<Held>()) {
+  held_->attachment = db::Attachment::attach(database.connection_string());
+  held_->transaction = db::Transaction(held_->attachment, db::TransactionKind::ReadWrite);
+  held_->attachment.execute_immediate(held_->transaction, update);
+}
+
+RowLock::~RowLock() { release(); }
+
+void RowLock::release(bool commit) {
+  if (!held_->transaction.active()) return;
+  if (commit) {
+    held_->transaction.commit();
+  } else {
+    held_->transaction.rollback();
+  }
+}
+
 }  // namespace vantor::test

@@ -2,6 +2,8 @@
 // made by the test command, reached through the Firebird server on localhost.
 #pragma once
 
+#include <memory>
+
 #include <string>
 #include <string_view>
 #include <vector>
@@ -39,6 +41,20 @@ class TestDatabase {
 
  private:
   std::string path_;
+};
+
+// A second attachment that changes rows and keeps its transaction open, as an ERP user
+// in an open edit does: the rows stay locked until release().
+class RowLock {
+ public:
+  RowLock(const TestDatabase& database, std::string_view update);
+  ~RowLock();
+  // Commits (or rolls back) and so releases the rows.
+  void release(bool commit = false);
+
+ private:
+  struct Held;
+  std::unique_ptr<Held> held_;
 };
 
 }  // namespace vantor::test

@@ -48,15 +48,18 @@ http::ServerSettings TestServer::fast_settings() {
   return settings;
 }
 
-TestServer::TestServer(Template source, http::ServerSettings settings)
+TestServer::TestServer(Template source, http::ServerSettings settings, db::DatabaseSettings db_settings)
     : database_(std::make_unique<TestDatabase>(source)) {
-  start(database_->connection_string(), settings);
+  start(database_->connection_string(), settings, db_settings);
 }
 
-TestServer::TestServer(std::string database, http::ServerSettings settings) { start(std::move(database), settings); }
+TestServer::TestServer(std::string database, http::ServerSettings settings, db::DatabaseSettings db_settings) {
+  start(std::move(database), settings, db_settings);
+}
 
-void TestServer::start(std::string database, http::ServerSettings settings) {
-  application_ = std::make_unique<shell::Application>(front_, log_, shell::ServerConfig{std::move(database), settings});
+void TestServer::start(std::string database, http::ServerSettings settings, db::DatabaseSettings db_settings) {
+  application_ =
+      std::make_unique<shell::Application>(front_, log_, shell::ServerConfig{std::move(database), settings, db_settings});
   application_->FormCreate();
   if (!application_->serving()) throw std::runtime_error("the test server does not listen");
 }

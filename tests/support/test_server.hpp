@@ -42,9 +42,10 @@ class RecordingFront final : public shell::OperatorFront {
 
 class TestServer {
  public:
-  explicit TestServer(Template source = Template::Upgraded, http::ServerSettings settings = fast_settings());
+  explicit TestServer(Template source = Template::Upgraded, http::ServerSettings settings = fast_settings(),
+                      db::DatabaseSettings db_settings = {});
   // Serves a database of the caller's (a connection string).
-  TestServer(std::string database, http::ServerSettings settings);
+  TestServer(std::string database, http::ServerSettings settings, db::DatabaseSettings db_settings = {});
   ~TestServer();
 
   static http::ServerSettings fast_settings();
@@ -65,7 +66,7 @@ class TestServer {
   http::HttpServer& server() { return application_->server(); }
 
  private:
-  void start(std::string database, http::ServerSettings settings);
+  void start(std::string database, http::ServerSettings settings, db::DatabaseSettings db_settings);
 
   std::unique_ptr<TestDatabase> database_;
   RecordingLog log_;
