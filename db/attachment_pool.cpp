@@ -13,13 +13,18 @@ constexpr const char* kLinkDown = "the database host does not answer: the link i
 }  // namespace
 
 void PooledAttachment::reattach() {
-  attachment.abort();  // it was found gone: its rollback and detach need not ask the server
+  abort_from_outside();  // it was found gone: its rollback and detach need not ask the server
   reset();
   if (link_down != nullptr && *link_down) throw DatabaseUnreachable(kLinkDown);
+  Attachment fresh;
   try {
-    attachment = Attachment::attach(database, settings.connect_timeout);
+    fresh = Attachment::attach(database, settings.connect_timeout);
   } catch (const DbError& failure) {
     throw DatabaseUnreachable(failure.what());
+  }
+  {
+    std::lock_guard lock(handle_mutex);
+    attachment = std::move(fresh);
   }
   ++attaches;
 }
@@ -97,14 +102,14 @@ void AttachmentPool::set_link_down(bool down) noexcept {
   if (!down) return;
   std::lock_guard lock(mutex_);
   ++generation_;  // each one is replaced when it is next borrowed or given back
-  for (const auto& slot : slots_) slot->attachment.abort();
+  for (const auto& slot : slots_) slot->abort_from_outside();
 }
 
 void AttachmentPool::abort_in_use() noexcept {
   std::lock_guard lock(mutex_);
   ++generation_;  // whatever comes back is stale
   for (const auto& slot : slots_) {
-    if (std::find(idle_.begin(), idle_.end(), slot.get()) == idle_.end()) slot->attachment.abort();
+    if (std::find(idle_.begin(), idle_.end(), slot.get()) == idle_.end()) slot->abort_from_outside();
   }
 }
 

@@ -33,13 +33,25 @@ struct PooledAttachment {
   std::atomic<std::uint64_t> attaches{0};
   const std::atomic<bool>* link_down = nullptr;  // the pool's: no attempt while it is down
   bool broken = false;  // the attachment was found gone in the middle of a request
+  // Guards the handle's changes against an abort from another thread (the link probe,
+  // the stop); the calls on the attachment itself run outside it.
+  std::mutex handle_mutex;
 
   // Drops what belongs to the attachment first.
   void reset() noexcept {
     statements.clear();
     reads = Transaction{};
-    attachment = Attachment{};
+    Attachment old;
+    {
+      std::lock_guard lock(handle_mutex);
+      old = std::move(attachment);
+    }
     broken = false;
+  }  // old detaches here, outside the lock: a detach can wait on the network
+  // Closes the client side of the attachment; safe while another thread uses it.
+  void abort_from_outside() noexcept {
+    std::lock_guard lock(handle_mutex);
+    attachment.abort();
   }
   // Attaches anew to the same database; throws DatabaseUnreachable when it cannot, and
   // at once while the link is down.

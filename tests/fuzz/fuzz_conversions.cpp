@@ -1,11 +1,13 @@
-// Number, whole-number and date readings, the date rebuilds, and the two-decimal format:
-// no crash, and the fast rounding agrees with the exact one on every double.
+// Number, whole-number and date readings, the date rebuilds, the two-decimal format and
+// the log's control escapes: no crash, the fast rounding agrees with the exact one on
+// every double, and an escaped text holds no control character.
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <string>
 #include <string_view>
 
+#include "text/control_escape.hpp"
 #include "text/dates.hpp"
 #include "text/numbers.hpp"
 #include "http/request_helpers.hpp"
@@ -27,6 +29,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   try {
     http::HostDate(http::YearFirstDateText(text));
   } catch (const http::RequestError&) {
+  }
+  const std::string escaped = text::escape_controls(text);
+  for (std::size_t pos = 0; pos < escaped.size(); ++pos) {
+    if (text::control_length(escaped, pos) != 0) __builtin_trap();
   }
   if (size >= sizeof(double)) {
     double value;
