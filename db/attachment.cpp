@@ -8,7 +8,6 @@
 #include <utility>
 #include <vector>
 
-#include "db/credentials.hpp"
 #include "db/db_error.hpp"
 #include "db/transaction.hpp"
 
@@ -24,11 +23,11 @@ void add_dpb_text(std::vector<char>& dpb, char tag, const char* text) {
 
 }  // namespace
 
-Attachment Attachment::attach(const std::string& database, std::chrono::seconds connect_timeout) {
+Attachment Attachment::attach(const std::string& database, const DatabaseSettings& settings) {
   std::vector<char> dpb{isc_dpb_version1};
-  add_dpb_text(dpb, isc_dpb_user_name, kUserName);
-  add_dpb_text(dpb, isc_dpb_password, kPassword);
-  const auto seconds = static_cast<std::uint32_t>(std::max<std::int64_t>(1, connect_timeout.count()));
+  add_dpb_text(dpb, isc_dpb_user_name, settings.user.c_str());
+  add_dpb_text(dpb, isc_dpb_password, settings.password.c_str());
+  const auto seconds = static_cast<std::uint32_t>(std::max<std::int64_t>(1, settings.connect_timeout.count()));
   dpb.push_back(isc_dpb_connect_timeout);
   dpb.push_back(4);
   for (int shift = 0; shift < 32; shift += 8) dpb.push_back(static_cast<char>((seconds >> shift) & 0xFF));

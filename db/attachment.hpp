@@ -13,13 +13,16 @@ namespace vantor::db {
 
 class Transaction;
 
+// Dialect 1: a DATE carries a time of day, wide exact numerics are doubles.
+inline constexpr unsigned short kSqlDialect = 1;
+
 class Attachment {
  public:
   Attachment() = default;
-  // Attaches with the fixed user and password and no character set, giving up after
-  // connect_timeout when the host does not answer. Throws DbError with the client's
-  // message when the database cannot be reached.
-  static Attachment attach(const std::string& database, std::chrono::seconds connect_timeout = DatabaseSettings{}.connect_timeout);
+  // Attaches with the login of settings, SQL dialect 1 and no character set, giving up
+  // after its connect timeout when the host does not answer. Throws DbError with the
+  // client's message when the database cannot be reached.
+  static Attachment attach(const std::string& database, const DatabaseSettings& settings = {});
 
   Attachment(Attachment&& other) noexcept;
   Attachment& operator=(Attachment&& other) noexcept;

@@ -18,7 +18,7 @@ void PooledAttachment::reattach() {
   if (link_down != nullptr && *link_down) throw DatabaseUnreachable(kLinkDown);
   Attachment fresh;
   try {
-    fresh = Attachment::attach(database, settings.connect_timeout);
+    fresh = Attachment::attach(database, settings);
   } catch (const DbError& failure) {
     throw DatabaseUnreachable(failure.what());
   }
@@ -111,6 +111,11 @@ void AttachmentPool::abort_in_use() noexcept {
   for (const auto& slot : slots_) {
     if (std::find(idle_.begin(), idle_.end(), slot.get()) == idle_.end()) slot->abort_from_outside();
   }
+}
+
+std::size_t AttachmentPool::idle_count() const {
+  std::lock_guard lock(mutex_);
+  return idle_.size();
 }
 
 std::string AttachmentPool::database() const {

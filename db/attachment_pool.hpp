@@ -96,6 +96,7 @@ class AttachmentPool {
   std::string database() const;
   void set_database(std::string database);
   std::size_t size() const noexcept { return slots_.size(); }
+  std::size_t idle_count() const;
   const DatabaseSettings& settings() const noexcept { return settings_; }
   // Attachments made since the pool was created (for tests and the operator).
   std::uint64_t attach_count() const;

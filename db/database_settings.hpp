@@ -2,10 +2,14 @@
 #pragma once
 
 #include <chrono>
+#include <string>
 
 namespace vantor::db {
 
 struct DatabaseSettings {
+  // The login of every attachment.
+  std::string user = "SYSDBA";
+  std::string password = "masterkey";
   // A write waits this long for a row lock that another transaction holds, and a
   // "/room" pass this long for the one of another request.
   std::chrono::seconds lock_timeout{10};

@@ -62,7 +62,7 @@ struct LinkProbe::State {
     started = Clock::now().time_since_epoch().count();
     bool answered_now = false;
     try {
-      if (!attachment.attached()) replace_attachment(Attachment::attach(database, settings.connect_timeout));
+      if (!attachment.attached()) replace_attachment(Attachment::attach(database, settings));
       answered_now = attachment.alive();
       if (!answered_now) replace_attachment(Attachment{});
       answered_now = true;

@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "db/attachment.hpp"
-#include "db/credentials.hpp"
+#include "db/attachment.hpp"
 #include "db/db_error.hpp"
 #include "db/transaction.hpp"
 

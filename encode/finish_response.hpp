@@ -14,6 +14,7 @@ enum class AnswerKind { Json, Html };
 struct FinishedAnswer {
   std::string content_type;  // empty: no Content-Type header
   std::string body;          // UTF-8
+  int status = 200;          // the clients' answers are all 200; the admin listener's are not
 };
 
 // Every answer that is no HTML page goes out as "text/json" with backslashes doubled,

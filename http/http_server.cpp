@@ -53,6 +53,7 @@ struct HttpServer::State {
   std::atomic<std::size_t> connections{0};
   std::atomic<bool> stopping{false};
   std::uint16_t bound_port = 0;
+  std::vector<std::string> listen_failures;
   AnswerBudget budget;
   WorkerPool workers;
   std::thread loop;
@@ -327,19 +328,33 @@ HttpServer::~HttpServer() { stop(); }
 
 void HttpServer::start() {
   auto& state = *state_;
-  state.acceptors.push_back(open_acceptor(state.io, tcp::endpoint(tcp::v4(), state.settings.port),
-                                          state.settings.backlog));
-  state.bound_port = state.acceptors.front()->local_endpoint().port();
-  try {
-    state.acceptors.push_back(open_acceptor(state.io, tcp::endpoint(tcp::v6(), state.bound_port),
-                                            state.settings.backlog));
-  } catch (const boost::system::system_error& failure) {
-    // a host without IPv6 listens on IPv4 only
-    if (failure.code() != asio::error::address_family_not_supported &&
-        failure.code() != boost::system::errc::address_not_available) {
-      state.acceptors.clear();
-      throw;
+  std::vector<tcp::endpoint> endpoints;
+  if (state.settings.address.empty()) {
+    endpoints = {tcp::endpoint(tcp::v4(), state.settings.port), tcp::endpoint(tcp::v6(), state.settings.port)};
+  } else {
+    endpoints = {tcp::endpoint(asio::ip::make_address(state.settings.address), state.settings.port)};
+  }
+  std::string failures;
+  for (auto endpoint : endpoints) {
+    if (state.bound_port != 0) endpoint.port(state.bound_port);  // an ephemeral port: the same for both
+    try {
+      state.acceptors.push_back(open_acceptor(state.io, endpoint, state.settings.backlog));
+      state.bound_port = state.acceptors.back()->local_endpoint().port();
+    } catch (const boost::system::system_error& failure) {
+      // a host without IPv6 listens on IPv4 only, and says nothing of it
+      if (failure.code() == asio::error::address_family_not_supported ||
+          failure.code() == boost::system::errc::address_not_available) {
+        continue;
+      }
+      const std::string family = endpoint.address().is_v4() ? "IPv4" : "IPv6";
+      state.listen_failures.push_back(family + " port " + std::to_string(endpoint.port()) + ": " +
+                                      failure.code().message());
     }
+  }
+  if (state.acceptors.empty()) {
+    std::string message = "cannot listen on port " + std::to_string(state.settings.port);
+    for (const auto& failure : state.listen_failures) message += "; " + failure;
+    throw std::runtime_error(message);
   }
   for (auto& acceptor : state.acceptors) accept_next(*acceptor, state_);
   state.work.emplace(state.io.get_executor());
@@ -391,6 +406,22 @@ void HttpServer::stop(const std::function<void()>& on_grace_expired) {
 std::uint16_t HttpServer::port() const { return state_->bound_port; }
 
 std::size_t HttpServer::connection_count() const { return state_->connections; }
+
+std::vector<std::string> HttpServer::listen_failures() const { return state_->listen_failures; }
+
+std::vector<std::string> HttpServer::listening_addresses() const {
+  std::vector<std::string> addresses;
+  for (const auto& acceptor : state_->acceptors) {
+    error_code ignored;
+    const auto endpoint = acceptor->local_endpoint(ignored);
+    const std::string address = endpoint.address().to_string();
+    addresses.push_back((endpoint.address().is_v6() ? "[" + address + "]" : address) + ":" +
+                        std::to_string(endpoint.port()));
+  }
+  return addresses;
+}
+
+void HttpServer::post(std::function<void()> work) { asio::post(state_->io, std::move(work)); }
 
 std::size_t HttpServer::queued_requests() const { return state_->workers.queued(); }
 

@@ -9,7 +9,9 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "http/http_request.hpp"
 
@@ -17,6 +19,8 @@ namespace vantor::http {
 
 struct ServerSettings {
   std::uint16_t port = 8080;
+  // One address to listen on; empty: every local IPv4 and IPv6 address.
+  std::string address;
   int backlog = 10000;
   // One more connection is accepted and closed at once, without an answer.
   std::size_t max_connections = 10000;
@@ -51,9 +55,15 @@ class HttpServer {
   HttpServer(const HttpServer&) = delete;
   HttpServer& operator=(const HttpServer&) = delete;
 
-  // Listens on the port and starts serving. Throws std::system_error with the system's
-  // message when the port cannot be bound (for example when it is taken).
+  // Listens on the port and starts serving. Throws std::runtime_error with the system's
+  // messages when it cannot listen at all (for example when the port is taken); when one
+  // address family fails and the other listens, it serves and listen_failures() says why.
   void start();
+  std::vector<std::string> listen_failures() const;
+  // The addresses listened on, as "0.0.0.0:8080" and "[::]:8080".
+  std::vector<std::string> listening_addresses() const;
+  // Runs work on the event loop (it tells that the loop turns).
+  void post(std::function<void()> work);
   // The orderly stop: stops accepting; closes the connections that wait for a request
   // and those whose request has not started (without an answer); lets running requests
   // finish and send their answers with "Connection: close" within the grace period;

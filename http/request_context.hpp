@@ -12,9 +12,16 @@
 
 namespace vantor::http {
 
-// Options the operator sets while the server runs.
+// What a request answers when nothing else is set: a path without a route, or an
+// endpoint whose failure is turned into it.
+inline constexpr std::string_view kFallbackAnswer = "Bye Bye ";
+
+// The operator's options: "No Check Digit" changes while the server runs; the others are
+// set at start.
 struct ServerOptions {
   std::atomic<bool> no_check_digit{false};  // "No Check Digit"
+  bool echo = true;                         // answers echoed into the activity log
+  bool access_log = false;                  // one access line per request
 };
 
 struct RequestContext {
@@ -22,7 +29,7 @@ struct RequestContext {
   db::DbSession& db;
   RequestLog& log;
   const ServerOptions& options;
-  std::string answer_text = "Bye Bye ";
+  std::string answer_text{kFallbackAnswer};
   encode::AnswerKind answer_kind = encode::AnswerKind::Json;
 };
 

@@ -1,12 +1,17 @@
 // The request sequence: attachment, log, route, endpoint, finishing.
 #include "http/request_front.hpp"
 
+#include <chrono>
+#include <cstdio>
+#include <ctime>
 #include <optional>
 
+#include "db/db_error.hpp"
 #include "db/session.hpp"
 #include "http/param_list.hpp"
 #include "http/route_table.hpp"
 #include "text/ascii.hpp"
+#include "text/control_escape.hpp"
 
 namespace vantor::http {
 namespace {
@@ -23,10 +28,15 @@ class SharedHold {
   db::UpgradeGate& gate_;
 };
 
+struct RouteResult {
+  HttpAnswer answer;
+  Outcome outcome;
+};
+
 // The one place where a failure becomes an answer: a database that cannot be reached
 // gives the empty answer, any other failure "Some Error !!". The operator reads why.
-HttpAnswer run_route(const HttpRequest& request, std::string_view path, const Route& route, db::DbSession& session,
-                     ServerContext& server, RequestLog& log) {
+RouteResult run_route(const HttpRequest& request, std::string_view path, const Route& route, db::DbSession& session,
+                      ServerContext& server, RequestLog& log) {
   const ParamList params(build_param_list(request.target, request.content_type, request.body));
   log.log(request.remote_address);
   log.log(std::string(path));
@@ -39,11 +49,31 @@ HttpAnswer run_route(const HttpRequest& request, std::string_view path, const Ro
       session.ensure_alive();  // no database needed, but an unreachable one still shows
     }
     session.finish();
-    return encode::FinishResponse(std::move(ctx.answer_text), ctx.answer_kind, route.echoed, log);
+    const Outcome outcome = ctx.answer_text == kFallbackAnswer ? Outcome::Fallback : Outcome::Data;
+    const bool echo = route.echoed && server.options.echo;
+    return {encode::FinishResponse(std::move(ctx.answer_text), ctx.answer_kind, echo, log), outcome};
   } catch (const std::exception& failure) {
     log.failure(failure);
-    return session.unreachable(failure) ? encode::empty_answer() : encode::error_answer();
+    const auto* database_failure = dynamic_cast<const db::DbError*>(&failure);
+    if (database_failure != nullptr && database_failure->lock_conflict()) server.metrics.count_lock_timeout();
+    if (session.unreachable(failure)) return {encode::empty_answer(), Outcome::Empty};
+    return {encode::error_answer(), Outcome::Failure};
   }
+}
+
+// ISO-8601 time, client address, method, path, outcome, answer bytes, milliseconds.
+std::string access_line(const HttpRequest& request, std::string_view path, Outcome outcome, std::size_t bytes,
+                        std::chrono::steady_clock::duration took) {
+  const std::time_t now = std::time(nullptr);
+  std::tm utc{};
+  gmtime_r(&now, &utc);
+  char time[32];
+  std::strftime(time, sizeof(time), "%Y-%m-%dT%H:%M:%SZ", &utc);
+  char millis[32];
+  std::snprintf(millis, sizeof(millis), "%.1f", std::chrono::duration<double, std::milli>(took).count());
+  return std::string(time) + " " + request.remote_address + " " + text::escape_controls(request.method) + " " +
+         text::escape_controls(path) + " " + std::string(outcome_name(outcome)) + " " + std::to_string(bytes) + " " +
+         millis;
 }
 
 }  // namespace
@@ -53,10 +83,11 @@ bool may_wait_on_lock(std::string_view target) {
 }
 
 HttpAnswer IdHTTPServer1CommandGet(const HttpRequest& request, ServerContext& server) {
+  const auto started = std::chrono::steady_clock::now();
   const std::string_view path = path_of(request.target);
   const Route& route = find_route(text::ascii_lowercase(path));
   RequestLog log;
-  HttpAnswer answer;
+  RouteResult result{encode::empty_answer(), Outcome::Empty};
   {
     SharedHold hold(server.gate);
     std::optional<db::AttachmentPool::Lease> lease;
@@ -64,14 +95,17 @@ HttpAnswer IdHTTPServer1CommandGet(const HttpRequest& request, ServerContext& se
       lease.emplace(server.pool.borrow());
     } catch (const std::exception& failure) {
       log.failure(failure);
-      server.activity_log.publish(log.take());
-      return encode::empty_answer();
     }
-    db::DbSession session(**lease);
-    answer = run_route(request, path, route, session, server, log);
+    if (lease) {
+      db::DbSession session(**lease);
+      result = run_route(request, path, route, session, server, log);
+    }
   }
+  const auto took = std::chrono::steady_clock::now() - started;
+  server.metrics.count(route.label, result.outcome, took);
+  if (server.options.access_log) log.access(access_line(request, path, result.outcome, result.answer.body.size(), took));
   server.activity_log.publish(log.take());
-  return answer;
+  return std::move(result.answer);
 }
 
 }  // namespace vantor::http

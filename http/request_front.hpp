@@ -4,6 +4,7 @@
 #include "db/attachment_pool.hpp"
 #include "db/upgrade_gate.hpp"
 #include "http/http_request.hpp"
+#include "http/metrics.hpp"
 #include "http/request_context.hpp"
 #include "http/request_log.hpp"
 
@@ -16,6 +17,7 @@ struct ServerContext {
   db::UpgradeGate& gate;
   const ServerOptions& options;
   ActivityLog& activity_log;
+  Metrics& metrics;
 };
 
 // Borrows an attachment (the empty answer when the database cannot be reached; the

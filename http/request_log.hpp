@@ -19,6 +19,7 @@ struct LogBlock {
   // start new lines.
   std::vector<std::string> entries;
   std::optional<std::string> picture;  // the last JPEG picture of the answer
+  std::optional<std::string> access;   // the request's access line, when they are kept
 };
 
 // Each entry followed by a line break: how a parameter list or a block is shown.
@@ -45,6 +46,8 @@ class RequestLog final : public encode::EncoderSink {
   // lock conflict says so first.
   void failure(std::string_view message);
   void failure(const std::exception& failure);
+
+  void access(std::string line) { block_.access = std::move(line); }
 
   LogBlock take() { return std::move(block_); }
 

@@ -127,9 +127,9 @@ void refresh_doroom(Connections& connections) {
 
 SchemaUpgrade::SchemaUpgrade(Connector main, Connector ddl) : main_(std::move(main)), ddl_(std::move(ddl)) {}
 
-SchemaUpgrade::SchemaUpgrade(const std::string& database)
-    : SchemaUpgrade([database] { return db::Attachment::attach(database); },
-                    [database] { return db::Attachment::attach(database); }) {}
+SchemaUpgrade::SchemaUpgrade(const std::string& database, const db::DatabaseSettings& settings)
+    : SchemaUpgrade([database, settings] { return db::Attachment::attach(database, settings); },
+                    [database, settings] { return db::Attachment::attach(database, settings); }) {}
 
 UpgradeOutcome SchemaUpgrade::run() {
   Connections connections{UpgradeConnection(main_, db::TransactionKind::ReadWrite),

@@ -22,7 +22,7 @@ class SchemaUpgrade {
   // Both connectors attach to the same database; the DDL one is called afresh every
   // time the DDL connection opens.
   SchemaUpgrade(Connector main, Connector ddl);
-  explicit SchemaUpgrade(const std::string& database);
+  SchemaUpgrade(const std::string& database, const db::DatabaseSettings& settings);
 
   // Runs the sequence once. It stops early, having dropped nothing, when the DDL
   // connection cannot be opened at the start, and before the final triggers when it

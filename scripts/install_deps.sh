@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   build-essential cmake pkg-config
   libboost-dev firebird-dev libfbclient2 firebird3.0-server firebird3.0-utils
-  libjpeg-dev libfltk1.3-dev
+  libjpeg-dev libfltk1.3-dev libsystemd-dev dpkg-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-dev
   xvfb xdotool xclip x11-apps imagemagick wrk curl procps iproute2

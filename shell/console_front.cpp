@@ -2,6 +2,7 @@
 #include "shell/console_front.hpp"
 
 #include <chrono>
+#include <cstdlib>
 #include <iostream>
 
 namespace vantor::shell {
@@ -50,8 +51,17 @@ void ConsoleOutput::run() {
   }
 }
 
+ConsoleLog::ConsoleLog(ConsoleOutput& output) : output_(output), journal_(std::getenv("JOURNAL_STREAM") != nullptr) {}
+
 void ConsoleLog::publish(http::LogBlock block) {
-  output_.write("--------\n" + http::joined_lines(block.entries));
+  std::string text = "--------\n";
+  for (const auto& entry : block.entries) {
+    if (journal_ && entry.rfind("Failure:", 0) == 0) text += "<3>";
+    text += entry;
+    text += '\n';
+  }
+  if (block.access) text += *block.access + '\n';
+  output_.write(std::move(text));
 }
 
 void ConsoleFront::show_error(const std::string& message) {

@@ -35,13 +35,15 @@ class ConsoleOutput {
   std::thread writer_;
 };
 
+// Under systemd (JOURNAL_STREAM set), failure lines carry the journal's error priority.
 class ConsoleLog final : public http::ActivityLog {
  public:
-  explicit ConsoleLog(ConsoleOutput& output) : output_(output) {}
+  explicit ConsoleLog(ConsoleOutput& output);
   void publish(http::LogBlock block) override;
 
  private:
   ConsoleOutput& output_;
+  bool journal_;
 };
 
 class ConsoleFront final : public OperatorFront {

@@ -1,20 +1,24 @@
 // vantor-server: the server with a console front. Commands on standard input, one per
 // line: "update", "nocheck on", "nocheck off", "exit". SIGINT and SIGTERM shut it down in
 // order; the end of standard input does not (it may run as a service).
-// "vantor-server --update" runs the schema upgrade once and exits.
+// "vantor-server --update" runs the schema upgrade once and exits; --help says the rest.
 #include <pthread.h>
 #include <signal.h>
 
 #include <condition_variable>
 #include <deque>
+#include <filesystem>
 #include <iostream>
 #include <mutex>
 #include <string>
 #include <thread>
+#include <variant>
 
 #include "schema/upgrade.hpp"
 #include "shell/console_front.hpp"
 #include "shell/core/config_files.hpp"
+#include "shell/core/settings_file.hpp"
+#include "shell/core/version.hpp"
 
 namespace {
 
@@ -43,8 +47,8 @@ class CommandQueue {
   std::deque<std::string> commands_;
 };
 
-int update_once() {
-  const auto outcome = schema::SchemaUpgrade(shell::read_config(shell::program_folder()).database).run();
+int update_once(const shell::ServerConfig& config) {
+  const auto outcome = schema::SchemaUpgrade(config.database, config.db).run();
   (outcome.finished ? std::cout : std::cerr) << outcome.message << std::endl;
   return outcome.finished ? 0 : 1;
 }
@@ -67,14 +71,74 @@ void wait_for_signals(CommandQueue& queue, sigset_t signals) {
   }
 }
 
+constexpr const char* kUsage = "usage: vantor-server [--config-dir DIR] [--update] | --help | --version\n";
+
+std::string help_text() {
+  std::string text = "vantor-server " + shell::version_text() +
+                     ": publishes a Firebird ERP database over HTTP.\n\n" + kUsage +
+                     "\n"
+                     "  --config-dir DIR  read port.txt, ip.txt and vantor.conf from DIR (default: the\n"
+                     "                    program's folder); relative paths in vantor.conf are read from it\n"
+                     "  --update          install or refresh the server-side objects once, then exit\n"
+                     "  --help            this text\n"
+                     "  --version         the version and the commit it was built from\n"
+                     "\n"
+                     "Settings files in the config folder:\n"
+                     "  port.txt          the port (default 8080)\n"
+                     "  ip.txt            the database string; without it the demo database vantor.fdb\n"
+                     "  vantor.conf       key = value lines, # comments:\n";
+  text += shell::settings_help();
+  text +=
+      "\nConsole commands on standard input: update, nocheck on, nocheck off, exit.\n"
+      "SIGINT and SIGTERM stop the server in order.\n";
+  return text;
+}
+
+struct Arguments {
+  std::filesystem::path folder = shell::program_folder();
+  bool update = false;
+};
+
+// The arguments, or the exit status when the program is done with them.
+std::variant<Arguments, int> parse_arguments(int argc, char** argv) {
+  Arguments arguments;
+  for (int i = 1; i < argc; ++i) {
+    const std::string argument = argv[i];
+    if (argument == "--help") {
+      std::cout << help_text();
+      return 0;
+    }
+    if (argument == "--version") {
+      std::cout << "vantor-server " << shell::version_text() << "\n";
+      return 0;
+    }
+    if (argument == "--update") {
+      arguments.update = true;
+    } else if (argument == "--config-dir" && i + 1 < argc) {
+      arguments.folder = std::filesystem::absolute(argv[++i]);
+    } else {
+      std::cerr << kUsage;
+      return 2;
+    }
+  }
+  return arguments;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc == 2 && std::string(argv[1]) == "--update") return update_once();
-  if (argc > 1) {
-    std::cerr << "usage: vantor-server [--update]\n";
-    return 2;
+  const auto parsed = parse_arguments(argc, argv);
+  if (const int* status = std::get_if<int>(&parsed)) return *status;
+  const Arguments& arguments = std::get<Arguments>(parsed);
+  shell::ServerConfig config;
+  try {
+    config = shell::read_config(arguments.folder);
+  } catch (const std::exception& failure) {
+    std::cerr << failure.what() << std::endl;
+    return 1;
   }
+  if (arguments.update) return update_once(config);
+
   signal(SIGPIPE, SIG_IGN);
   sigset_t signals;
   sigemptyset(&signals);
@@ -87,6 +151,7 @@ int main(int argc, char** argv) {
   shell::ConsoleOutput output;
   shell::ConsoleLog log(output);
   shell::ConsoleFront front(output);
+  for (const auto& warning : config.warnings) front.show_error("warning: " + warning);
   // The reader of standard input and the signal waiter outlive main: the queue they
   // push to lives as long as the process.
   static CommandQueue& commands = *new CommandQueue;
@@ -94,8 +159,12 @@ int main(int argc, char** argv) {
   std::thread(read_commands, std::ref(commands)).detach();
 
   {
-    shell::Application application(front, log, shell::read_config(shell::program_folder()));
+    shell::Application application(front, log, config);
     application.FormCreate();
+    if (!application.serving()) {
+      std::cerr << "vantor-server: cannot listen on port " << config.http.port << ", stopping" << std::endl;
+      return 1;
+    }
     for (;;) {
       const std::string command = commands.pop();
       if (command == "exit") break;

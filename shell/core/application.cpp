@@ -8,6 +8,9 @@
 
 #include "http/request_front.hpp"
 #include "schema/upgrade.hpp"
+#include "shell/core/admin_answers.hpp"
+#include "shell/core/service_notify.hpp"
+#include "shell/core/version.hpp"
 
 namespace vantor::shell {
 
@@ -27,8 +30,11 @@ void tune_memory_for_big_answers() {
 
 Application::Application(OperatorFront& front, http::ActivityLog& log, ServerConfig config)
     : front_(front), log_(log), config_(std::move(config)) {
+  options_.no_check_digit = config_.no_check_digit;
+  options_.echo = config_.echo;
+  options_.access_log = config_.access_log;
   pool_ = std::make_unique<db::AttachmentPool>(config_.database, config_.http.workers, config_.db);
-  context_ = std::make_unique<http::ServerContext>(http::ServerContext{*pool_, gate_, options_, log_});
+  context_ = std::make_unique<http::ServerContext>(http::ServerContext{*pool_, gate_, options_, log_, metrics_});
 }
 
 Application::~Application() { FormCloseQuery(); }
@@ -47,7 +53,15 @@ void Application::FormCreate() {
     front_.show_error(failure.what());
     return;
   }
+  for (const auto& failure : server_->listen_failures()) front_.show_error("cannot listen on " + failure);
   probe_ = std::make_unique<db::LinkProbe>(*pool_, config_.db);
+  start_admin();
+  std::string addresses;
+  for (const auto& address : server_->listening_addresses()) addresses += (addresses.empty() ? "" : ", ") + address;
+  front_.show_status("vantor-server " + version_text() + ": database " + config_.database + ", listening on " +
+                     addresses + (admin_ ? ", admin on " + admin_->listening_addresses().front() : ""));
+  watchdog_ = std::make_unique<ServiceWatchdog>(*server_);
+  notify_ready();
   try {
     pool_->borrow();
   } catch (const std::exception& failure) {
@@ -61,9 +75,32 @@ void Application::FormCreate() {
   pool_->detach_all();  // every request attaches again as it needs
 }
 
+void Application::start_admin() {
+  if (!config_.admin) return;
+  http::ServerSettings settings;
+  settings.port = config_.admin->port;
+  settings.address = config_.admin->address;
+  settings.workers = 1;
+  settings.max_connections = 64;
+  settings.backlog = 64;
+  settings.stop_grace = std::chrono::milliseconds(1000);
+  admin_ = std::make_unique<http::HttpServer>(
+      settings, [this](const http::HttpRequest& request) { return admin_answer(request, *this); });
+  try {
+    admin_->start();
+  } catch (const std::exception& failure) {
+    front_.show_error("the admin listener: " + std::string(failure.what()));
+    admin_.reset();
+  }
+}
+
 void Application::FormCloseQuery() {
+  if (server_) notify_stopping();
+  watchdog_.reset();
   // requests still running when the grace period ends are woken from their waits
   if (server_) server_->stop([this] { pool_->abort_in_use(); });
+  if (admin_) admin_->stop();
+  admin_.reset();
   probe_.reset();
   pool_->detach_all();
   server_.reset();
@@ -74,9 +111,12 @@ void Application::RzBitBtn2Click() {
   schema::UpgradeOutcome outcome;
   {
     std::lock_guard hold(gate_);
+    upgrading_ = true;
+    ++upgrade_runs_;
     pool_->detach_all();
-    outcome = schema::SchemaUpgrade(pool_->database()).run();
+    outcome = schema::SchemaUpgrade(pool_->database(), config_.db).run();
     pool_->detach_all();  // statements prepared before are stale
+    upgrading_ = false;
   }
   if (outcome.finished) {
     front_.show_status(outcome.message);

@@ -4,6 +4,7 @@
 // shutdown. The tests build their servers through it too.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <filesystem>
 #include <memory>
@@ -14,10 +15,12 @@
 #include "db/link_probe.hpp"
 #include "db/upgrade_gate.hpp"
 #include "http/http_server.hpp"
+#include "http/metrics.hpp"
 #include "http/request_context.hpp"
 #include "http/request_front.hpp"
 #include "http/request_log.hpp"
 #include "shell/core/config_files.hpp"
+#include "shell/core/service_notify.hpp"
 
 namespace vantor::shell {
 
@@ -55,11 +58,18 @@ class Application {
   bool serving() const { return server_ != nullptr && listening_; }
 
   db::AttachmentPool& pool() { return *pool_; }
+  const db::AttachmentPool& pool() const { return *pool_; }
+  http::Metrics& metrics() { return metrics_; }
+  bool upgrading() const { return upgrading_; }
+  std::uint64_t upgrade_runs() const { return upgrade_runs_; }
+  // The admin listener; nullptr when none is set or it cannot listen.
+  http::HttpServer* admin() { return admin_.get(); }
   // The link probe; nullptr before start-up.
   const db::LinkProbe* probe() const { return probe_.get(); }
   db::UpgradeGate& gate() { return gate_; }
   http::ServerOptions& options() { return options_; }
   http::HttpServer& server() { return *server_; }
+  const http::HttpServer& server() const { return *server_; }
 
  private:
   OperatorFront& front_;
@@ -71,7 +81,14 @@ class Application {
   std::unique_ptr<db::LinkProbe> probe_;
   std::unique_ptr<http::ServerContext> context_;
   std::unique_ptr<http::HttpServer> server_;
+  std::unique_ptr<http::HttpServer> admin_;
+  std::unique_ptr<ServiceWatchdog> watchdog_;
+  http::Metrics metrics_;
+  std::atomic<bool> upgrading_{false};
+  std::atomic<std::uint64_t> upgrade_runs_{0};
   bool listening_ = false;
+
+  void start_admin();
 };
 
 // Lets the process hold as many connections as the server accepts.

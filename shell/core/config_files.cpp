@@ -6,6 +6,7 @@
 #include <iterator>
 #include <thread>
 
+#include "shell/core/settings_file.hpp"
 #include "text/numbers.hpp"
 
 namespace vantor::shell {
@@ -43,6 +44,11 @@ ServerConfig read_config(const std::filesystem::path& folder) {
   const auto database = first_line(folder / "ip.txt");
   config.database = database ? *database : (folder / "vantor.fdb").string();
   config.http.workers = worker_count();
+  std::ifstream settings(folder / "vantor.conf", std::ios::binary);
+  if (settings) {
+    const std::string text{std::istreambuf_iterator<char>(settings), std::istreambuf_iterator<char>()};
+    apply_settings(text, folder, config);
+  }
   return config;
 }
 

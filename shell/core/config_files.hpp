@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "db/database_settings.hpp"
 #include "http/http_server.hpp"
@@ -25,16 +26,27 @@ std::optional<std::string> first_line(const std::filesystem::path& file);
 std::optional<std::uint16_t> port_from(std::string_view line);
 
 // What the server is started with.
+struct AdminAddress {
+  std::string address = "127.0.0.1";
+  std::uint16_t port = 0;
+};
+
 struct ServerConfig {
   std::string database;
   http::ServerSettings http;
   db::DatabaseSettings db;
+  bool no_check_digit = false;          // "No Check Digit" at start
+  std::optional<AdminAddress> admin;    // the admin listener; none when absent
+  bool access_log = false;              // one line per request besides the activity log
+  bool echo = true;                     // answers echoed into the activity log
+  std::vector<std::string> warnings;    // for the operator at start
 };
 
 // The settings of the program in folder: the port of port.txt (8080 when the file is
 // missing or holds no number), the database string of ip.txt or, without it, the demo
 // database vantor.fdb in folder through the embedded engine; as many workers as
-// worker_count() says.
+// worker_count() says; then the settings of vantor.conf in folder, when it is there.
+// Throws SettingsError for a bad line of vantor.conf.
 ServerConfig read_config(const std::filesystem::path& folder);
 
 // Requests that may touch the database at once: twice as many as the machine has

@@ -7,6 +7,7 @@
 #include <FL/Fl.H>
 
 #include <atomic>
+#include <optional>
 #include <thread>
 
 #include "shell/core/application.hpp"
@@ -72,7 +73,14 @@ int main(int argc, char** argv) {
 
   shell::Form5 form;
   shell::WindowFront front(form);
-  shell::Application application(front, front, shell::read_config(shell::program_folder()));
+  // a bad vantor.conf is shown in the error box, and the window does not listen
+  std::optional<shell::ServerConfig> config;
+  try {
+    config = shell::read_config(shell::program_folder());
+  } catch (const std::exception& failure) {
+    front.show_error(failure.what());
+  }
+  shell::Application application(front, front, config.value_or(shell::ServerConfig{}));
   Controls controls{&application, &form, {}, {}};
   form.RzBitBtn2->callback(on_update, &controls);
   form.RzBitBtn1->callback(on_close, &controls);
@@ -80,7 +88,12 @@ int main(int argc, char** argv) {
   form.callback(on_close, &controls);
   std::thread(close_on_signals, signals, &form).detach();
 
-  application.FormCreate();
+  if (config) {
+    for (const auto& warning : config->warnings) front.show_error("warning: " + warning);
+    application.set_no_check_digit(config->no_check_digit);
+    form.mycheck->value(config->no_check_digit ? 1 : 0);
+    application.FormCreate();
+  }
   form.show(argc, argv);
   Fl::run();
 

@@ -64,25 +64,69 @@ TEST_F(Startup, OnlyTheLinkProbeIsAttachedUntilTheFirstRequest) {
   EXPECT_EQ(process.wait_for_exit(), 0);
 }
 
-TEST_F(Startup, ATakenPortIsReportedAndTheProgramGoesOn) {
-  const int blocker = ::socket(AF_INET, SOCK_STREAM, 0);
+// A socket that holds port 8081 of one address family.
+int hold_port(int family) {
+  const int blocker = ::socket(family, SOCK_STREAM, 0);
   int yes = 1;
   ::setsockopt(blocker, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof(yes));
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_port = htons(8081);
-  address.sin_addr.s_addr = htonl(INADDR_ANY);
-  ASSERT_EQ(::bind(blocker, reinterpret_cast<sockaddr*>(&address), sizeof(address)), 0);
-  ASSERT_EQ(::listen(blocker, 1), 0);
+  if (family == AF_INET6) {
+    ::setsockopt(blocker, IPPROTO_IPV6, IPV6_V6ONLY, &yes, sizeof(yes));
+    sockaddr_in6 address{};
+    address.sin6_family = AF_INET6;
+    address.sin6_port = htons(8081);
+    address.sin6_addr = in6addr_any;
+    if (::bind(blocker, reinterpret_cast<sockaddr*>(&address), sizeof(address)) != 0) return -1;
+  } else {
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(8081);
+    address.sin_addr.s_addr = htonl(INADDR_ANY);
+    if (::bind(blocker, reinterpret_cast<sockaddr*>(&address), sizeof(address)) != 0) return -1;
+  }
+  return ::listen(blocker, 1) == 0 ? blocker : -1;
+}
 
+// The first line of the answer to "GET /nothing" over IPv6 loopback.
+std::string status_over_ipv6() {
+  const int fd = ::socket(AF_INET6, SOCK_STREAM, 0);
+  sockaddr_in6 address{};
+  address.sin6_family = AF_INET6;
+  address.sin6_port = htons(8081);
+  address.sin6_addr = in6addr_loopback;
+  std::string answer;
+  if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)) == 0) {
+    const std::string request = "GET /nothing HTTP/1.1\r\nHost: x\r\nConnection: close\r\n\r\n";
+    (void)!::write(fd, request.data(), request.size());
+    char buffer[512];
+    ssize_t n = 0;
+    while ((n = ::read(fd, buffer, sizeof(buffer))) > 0) answer.append(buffer, static_cast<std::size_t>(n));
+  }
+  ::close(fd);
+  return answer.substr(0, answer.find('\r'));
+}
+
+TEST_F(Startup, WithIpv4TakenTheFailureIsLoggedAndIpv6Serves) {
+  const int blocker = hold_port(AF_INET);
+  ASSERT_GE(blocker, 0);
   ServerProcess process("8081", ip());
-  EXPECT_TRUE(process.wait_for_error("Address already in use")) << process.error();
-  process.command("nocheck on");
-  EXPECT_TRUE(process.wait_for_output("No Check Digit on"));  // still running, commands work
-  EXPECT_EQ(process.output().find(kTitle), std::string::npos);
+  EXPECT_TRUE(process.wait_for_error("cannot listen on IPv4 port 8081: Address already in use")) << process.error();
+  EXPECT_TRUE(process.wait_for_output(kTitle + "8081")) << process.output();
+  EXPECT_EQ(status_over_ipv6(), "HTTP/1.1 200 OK");
   process.command("exit");
   EXPECT_EQ(process.wait_for_exit(), 0);
   ::close(blocker);
+}
+
+TEST_F(Startup, APortTakenOnEveryAddressEndsTheProgramWithStatus1) {
+  const int v4 = hold_port(AF_INET);
+  const int v6 = hold_port(AF_INET6);
+  ASSERT_GE(v4, 0);
+  ServerProcess process("8081", ip());
+  EXPECT_EQ(process.wait_for_exit(), 1);
+  EXPECT_NE(process.error().find("cannot listen on port 8081"), std::string::npos) << process.error();
+  EXPECT_EQ(process.output().find(kTitle), std::string::npos);
+  ::close(v4);
+  if (v6 >= 0) ::close(v6);
 }
 
 TEST_F(Startup, ADatabaseDownAtStartIsReportedWhileTheServerListens) {

@@ -30,7 +30,7 @@ std::string objects(const TestDatabase& database) {
   return list;
 }
 
-SchemaUpgrade upgrade_of(const TestDatabase& database) { return SchemaUpgrade(database.connection_string()); }
+SchemaUpgrade upgrade_of(const TestDatabase& database) { return SchemaUpgrade(database.connection_string(), {}); }
 
 TEST(SchemaUpgrade, TwoRunsInstallEverythingOnADatabaseWithoutTheObjects) {
   TestDatabase database(test::Template::Erp);

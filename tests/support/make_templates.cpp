@@ -13,7 +13,7 @@ int main(int argc, char** argv) {
   namespace fs = std::filesystem;
   fs::copy_file(argv[1], argv[2], fs::copy_options::overwrite_existing);
   fs::permissions(argv[2], fs::perms(0666));
-  vantor::schema::SchemaUpgrade upgrade(std::string("localhost:") + argv[2]);
+  vantor::schema::SchemaUpgrade upgrade(std::string("localhost:") + argv[2], {});
   for (int run = 1; run <= 2; ++run) {
     const auto outcome = upgrade.run();
     if (!outcome.finished) {

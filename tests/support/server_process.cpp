@@ -31,7 +31,7 @@ void write_file(const std::filesystem::path& path, const std::string& text) {
 }  // namespace
 
 ServerProcess::ServerProcess(std::optional<std::string> port_txt, std::optional<std::string> ip_txt,
-                             const std::string& program) {
+                             const std::string& program, const ProcessExtras& extras) {
   static std::atomic<int> counter{0};
   folder_ = std::filesystem::temp_directory_path() /
             ("vantor-process-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
@@ -42,6 +42,12 @@ ServerProcess::ServerProcess(std::optional<std::string> port_txt, std::optional<
   std::filesystem::copy_file(source, folder_ / name);
   if (port_txt) write_file(folder_ / "port.txt", *port_txt);
   if (ip_txt) write_file(folder_ / "ip.txt", *ip_txt);
+  if (extras.vantor_conf) write_file(folder_ / "vantor.conf", *extras.vantor_conf);
+  std::vector<std::string> argv_text{(folder_ / name).string()};
+  argv_text.insert(argv_text.end(), extras.arguments.begin(), extras.arguments.end());
+  std::vector<char*> argv;
+  for (auto& argument : argv_text) argv.push_back(argument.data());
+  argv.push_back(nullptr);
 
   int in[2], out[2], err[2];
   if (::pipe(in) != 0 || ::pipe(out) != 0 || ::pipe(err) != 0) throw std::runtime_error("pipe");
@@ -51,8 +57,8 @@ ServerProcess::ServerProcess(std::optional<std::string> port_txt, std::optional<
     ::dup2(out[1], 1);
     ::dup2(err[1], 2);
     for (int fd : {in[0], in[1], out[0], out[1], err[0], err[1]}) ::close(fd);
-    const std::string path = (folder_ / name).string();
-    ::execl(path.c_str(), path.c_str(), static_cast<char*>(nullptr));
+    if (extras.environment) ::putenv(const_cast<char*>(extras.environment));
+    ::execv(argv[0], argv.data());
     ::_exit(127);
   }
   ::close(in[0]);

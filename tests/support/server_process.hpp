@@ -2,6 +2,8 @@
 // port.txt and ip.txt a test gives it; its input, output and error are pipes.
 #pragma once
 
+#include <vector>
+
 #include <chrono>
 #include <filesystem>
 #include <optional>
@@ -10,11 +12,19 @@
 
 namespace vantor::test {
 
+// What else a test gives the program: a vantor.conf, command-line arguments, one
+// "NAME=value" of environment.
+struct ProcessExtras {
+  std::optional<std::string> vantor_conf;
+  std::vector<std::string> arguments;
+  const char* environment = nullptr;
+};
+
 class ServerProcess {
  public:
   // port_txt / ip_txt: the files' contents, or nullopt for no file.
   ServerProcess(std::optional<std::string> port_txt, std::optional<std::string> ip_txt,
-                const std::string& program = "vantor-server");
+                const std::string& program = "vantor-server", const ProcessExtras& extras = {});
   ServerProcess(const ServerProcess&) = delete;
   ServerProcess& operator=(const ServerProcess&) = delete;
   ~ServerProcess();

@@ -1,0 +1,41 @@
+// What the server counts for the admin listener's /metrics, in the Prometheus text
+// format: requests by route and by what the client got, and their latency.
+#pragma once
+
+#include <array>
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace vantor::http {
+
+// What the client got.
+enum class Outcome { Data, Failure, Empty, Fallback };
+std::string_view outcome_name(Outcome outcome);
+
+class Metrics {
+ public:
+  Metrics();
+
+  void count(std::string_view route_label, Outcome outcome, std::chrono::steady_clock::duration latency);
+  void count_lock_timeout() { ++lock_timeouts_; }
+
+  // The counters and the histogram, ready to be followed by gauges of others.
+  std::string prometheus() const;
+
+ private:
+  static constexpr std::array<double, 12> kBuckets = {0.001, 0.0025, 0.005, 0.01, 0.025, 0.05,
+                                                     0.1,   0.25,   0.5,   1,    2.5,   10};
+  using Counts = std::array<std::atomic<std::uint64_t>, 4>;
+  std::map<std::string, std::unique_ptr<Counts>, std::less<>> requests_;
+  std::array<std::atomic<std::uint64_t>, kBuckets.size() + 1> buckets_{};
+  std::atomic<std::uint64_t> latency_micros_{0};
+  std::atomic<std::uint64_t> latency_count_{0};
+  std::atomic<std::uint64_t> lock_timeouts_{0};
+};
+
+}  // namespace vantor::http

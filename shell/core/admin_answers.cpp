@@ -1,0 +1,70 @@
+// Liveness, readiness and the metrics.
+#include "shell/core/admin_answers.hpp"
+
+#include <chrono>
+#include <string>
+
+#include "http/param_list.hpp"
+#include "shell/core/application.hpp"
+
+namespace vantor::shell {
+namespace {
+
+// The link probe's last answer may be this old for the server to count as ready.
+constexpr auto kFreshAnswer = std::chrono::seconds(2);
+
+http::HttpAnswer text_answer(int status, std::string body) {
+  http::HttpAnswer answer;
+  answer.status = status;
+  answer.content_type = "text/plain; charset=utf-8";
+  answer.body = std::move(body);
+  return answer;
+}
+
+std::string gauge(const char* name, const char* help, std::uint64_t value, const char* type = "gauge") {
+  return std::string("# HELP ") + name + " " + help + "\n# TYPE " + name + " " + type + "\n" + name + " " +
+         std::to_string(value) + "\n";
+}
+
+http::HttpAnswer ready(Application& application) {
+  if (application.upgrading()) return text_answer(503, "not ready: the schema upgrade runs\n");
+  const db::LinkProbe* probe = application.probe();
+  if (probe == nullptr) return text_answer(503, "not ready: starting\n");
+  const auto age = std::chrono::steady_clock::now() - probe->last_answer();
+  if (age > kFreshAnswer) return text_answer(503, "not ready: the database does not answer\n");
+  return text_answer(200, "ready\n");
+}
+
+http::HttpAnswer metrics(Application& application) {
+  std::string body = application.metrics().prometheus();
+  const db::AttachmentPool& pool = application.pool();
+  const std::size_t idle = pool.idle_count();
+  body += gauge("vantor_attachments_busy", "Attachments lent to requests.", pool.size() - idle);
+  body += gauge("vantor_attachments_idle", "Attachments waiting for a request.", idle);
+  if (application.serving()) {
+    const http::HttpServer& server = application.server();
+    body += gauge("vantor_queue_length", "Requests waiting for a worker.", server.queued_requests());
+    body += gauge("vantor_answer_bytes_held", "Answer bytes held in memory.", server.answer_bytes_held());
+    body += gauge("vantor_open_connections", "Open client connections.", server.connection_count());
+  }
+  body += gauge("vantor_attaches_total", "Attachments made, first ones and reconnects.", pool.attach_count(), "counter");
+  const db::LinkProbe* probe = application.probe();
+  body += gauge("vantor_link_down_total", "Times the database link was found down.",
+                probe != nullptr ? probe->down_periods() : 0, "counter");
+  body += gauge("vantor_upgrade_runs_total", "Schema upgrade runs.", application.upgrade_runs(), "counter");
+  http::HttpAnswer answer = text_answer(200, std::move(body));
+  answer.content_type = "text/plain; version=0.0.4; charset=utf-8";
+  return answer;
+}
+
+}  // namespace
+
+http::HttpAnswer admin_answer(const http::HttpRequest& request, Application& application) {
+  const std::string_view path = http::path_of(request.target);
+  if (path == "/live") return text_answer(200, "live\n");
+  if (path == "/ready") return ready(application);
+  if (path == "/metrics") return metrics(application);
+  return text_answer(404, "not found\n");
+}
+
+}  // namespace vantor::shell

@@ -1,0 +1,27 @@
+// vantor.conf in the config folder: every setting beyond the port (port.txt) and the
+// database string (ip.txt), as "key = value" lines; "#" starts a comment. Each key has a
+// default that keeps the behaviour the server has without the file.
+#pragma once
+
+#include <filesystem>
+#include <stdexcept>
+#include <string_view>
+
+#include "shell/core/config_files.hpp"
+
+namespace vantor::shell {
+
+// An unknown key or a bad value, with the line that holds it.
+class SettingsError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// Applies the lines of text to config; relative paths are read from folder. Throws
+// SettingsError naming the file's line ("vantor.conf line 3: ...").
+void apply_settings(std::string_view text, const std::filesystem::path& folder, ServerConfig& config);
+
+// The keys, their defaults and meanings, one line each, for --help.
+std::string_view settings_help();
+
+}  // namespace vantor::shell
