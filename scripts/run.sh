@@ -7,7 +7,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install_deps.sh
 cmake -S . -B build/release -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build build/release -j"$(nproc)" --target vantor-server
+cmake --build build/release -j"$(nproc)" --target vantor-server vantor-window
 program_dir=build/release
 if [ ! -f "$program_dir/ip.txt" ] && [ ! -f "$program_dir/vantor.fdb" ]; then
   echo "creating the demo database $program_dir/vantor.fdb"

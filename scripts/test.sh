@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The test command: installs what is missing, starts the Firebird server, then builds and
 # runs every test four ways:
-#   1. Release: the whole suite;
+#   1. Release: the whole suite, and the Debian packages built, checked and run;
 #   2. AddressSanitizer + UndefinedBehaviorSanitizer: the whole suite again;
 #   3. ThreadSanitizer: the tests where requests run at the same time;
 #   4. libFuzzer (clang): each fuzz target for a bounded number of runs.
@@ -19,6 +19,9 @@ step "release build and tests"
 cmake -S . -B build/release -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build/release -j"$jobs"
 ctest --test-dir build/release --output-on-failure -j2
+
+step "Debian packages"
+scripts/check_package.sh build/release "$(grep '^VANTOR_TEST_DB_DIR:' build/release/CMakeCache.txt | cut -d= -f2)"
 
 step "AddressSanitizer and UndefinedBehaviorSanitizer"
 cmake -S . -B build/asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVANTOR_SANITIZE=address -DVANTOR_BENCH=OFF >/dev/null

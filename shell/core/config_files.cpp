@@ -2,6 +2,7 @@
 #include "shell/core/config_files.hpp"
 
 #include <algorithm>
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <thread>
@@ -42,7 +43,10 @@ ServerConfig read_config(const std::filesystem::path& folder) {
     if (const auto port = port_from(*line)) config.http.port = *port;
   }
   const auto database = first_line(folder / "ip.txt");
-  config.database = database ? *database : (folder / "vantor.fdb").string();
+  // as a service the built-in database lives in the state directory systemd gives it
+  const char* state = std::getenv("STATE_DIRECTORY");
+  const std::filesystem::path demo_folder = state != nullptr && *state != '\0' ? std::filesystem::path(state) : folder;
+  config.database = database ? *database : (demo_folder / "vantor.fdb").string();
   config.http.workers = worker_count();
   std::ifstream settings(folder / "vantor.conf", std::ios::binary);
   if (settings) {

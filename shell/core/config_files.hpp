@@ -44,7 +44,8 @@ struct ServerConfig {
 
 // The settings of the program in folder: the port of port.txt (8080 when the file is
 // missing or holds no number), the database string of ip.txt or, without it, the demo
-// database vantor.fdb in folder through the embedded engine; as many workers as
+// database vantor.fdb in folder (in $STATE_DIRECTORY when systemd sets it) through the
+// embedded engine; as many workers as
 // worker_count() says; then the settings of vantor.conf in folder, when it is there.
 // Throws SettingsError for a bad line of vantor.conf.
 ServerConfig read_config(const std::filesystem::path& folder);

@@ -68,6 +68,27 @@ TEST(Operations, StartUpLineAccessLogNocheckAndJournalPriorities) {
   EXPECT_EQ(process.wait_for_exit(), 0);
 }
 
+TEST(Operations, TheLoginComesFromDbUserAndThePasswordFile) {
+  TestDatabase database;
+  {
+    ServerProcess process("8081", database.connection_string(), "vantor-server",
+                          {.vantor_conf = "db_user = SYSDBA\npassword_file = secret\n",
+                           .files = {{"secret", "masterkey\nsecond line\n"}}});
+    ASSERT_TRUE(process.wait_for_output("ON PORT 8081")) << process.error();
+    EXPECT_TRUE(process.wait_for_error("warning: the password file")) << process.error();
+    EXPECT_EQ(http_get(8081, "/whqty?code=A100")->body.substr(0, 8), R"([{"item")");
+    process.command("exit");
+    EXPECT_EQ(process.wait_for_exit(), 0);
+  }
+  ServerProcess wrong("8081", database.connection_string(), "vantor-server",
+                      {.vantor_conf = "password_file = secret\n", .files = {{"secret", "not the password\n"}}});
+  EXPECT_TRUE(wrong.wait_for_error("password")) << wrong.error();
+  EXPECT_EQ(http_get(8081, "/whqty?code=A100")->body, "");  // cannot attach: the empty answer
+  EXPECT_EQ(wrong.error().find("not the password"), std::string::npos);  // never shown
+  wrong.command("exit");
+  EXPECT_EQ(wrong.wait_for_exit(), 0);
+}
+
 TEST(Operations, TheConfigFolderComesFromTheCommandLine) {
   TestDatabase database;
   const auto folder = std::filesystem::temp_directory_path() / ("vantor-config-dir-" + std::to_string(::getpid()));

@@ -43,6 +43,10 @@ ServerProcess::ServerProcess(std::optional<std::string> port_txt, std::optional<
   if (port_txt) write_file(folder_ / "port.txt", *port_txt);
   if (ip_txt) write_file(folder_ / "ip.txt", *ip_txt);
   if (extras.vantor_conf) write_file(folder_ / "vantor.conf", *extras.vantor_conf);
+  for (const auto& [file, contents] : extras.files) {
+    write_file(folder_ / file, contents);
+    std::filesystem::permissions(folder_ / file, std::filesystem::perms(0644));
+  }
   std::vector<std::string> argv_text{(folder_ / name).string()};
   argv_text.insert(argv_text.end(), extras.arguments.begin(), extras.arguments.end());
   std::vector<char*> argv;

@@ -18,6 +18,7 @@ struct ProcessExtras {
   std::optional<std::string> vantor_conf;
   std::vector<std::string> arguments;
   const char* environment = nullptr;
+  std::vector<std::pair<std::string, std::string>> files;  // name, contents (mode 0644)
 };
 
 class ServerProcess {
