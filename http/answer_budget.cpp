@@ -16,6 +16,11 @@ void AnswerBudget::acquire(std::size_t bytes, std::function<void()> go) {
   release(0);  // a small one may fit beside those already waiting
 }
 
+void AnswerBudget::drop_waiters() {
+  waiters_.clear();
+  waiting_count_ = 0;
+}
+
 void AnswerBudget::release(std::size_t bytes) {
   held_ -= bytes;
   std::vector<std::function<void()>> ready;

@@ -21,6 +21,8 @@ class AnswerBudget {
   // Takes bytes and calls go at once when they fit; otherwise go is called once they do.
   void acquire(std::size_t bytes, std::function<void()> go);
   void release(std::size_t bytes);
+  // Forgets the answers still waiting (at a stop).
+  void drop_waiters();
 
   std::size_t held() const noexcept { return held_.load(); }
   std::size_t waiting() const noexcept { return waiting_count_; }

@@ -47,8 +47,9 @@ struct HttpServer::State {
   // request was dropped at a stop may end where that job is dropped.
   std::mutex sessions_mutex;
   std::unordered_set<Session*> sessions;
-  // Connections that wait to read their next request until the queue has room.
-  std::vector<std::weak_ptr<Session>> parked;
+  // Connections that wait to read their next request until the queue has room (held
+  // here: nothing else of theirs is pending).
+  std::vector<std::shared_ptr<Session>> parked;
   std::atomic<std::size_t> parked_count{0};
   std::atomic<std::size_t> connections{0};
   std::atomic<bool> stopping{false};
@@ -114,7 +115,7 @@ class Session : public std::enable_shared_from_this<Session> {
     if (closed_) return;
     if (state_->stopping) return close();
     if (state_->queue_full()) {
-      state_->parked.push_back(weak_from_this());
+      state_->parked.push_back(shared_from_this());
       ++state_->parked_count;
       return;
     }
@@ -261,12 +262,10 @@ class Session : public std::enable_shared_from_this<Session> {
 };
 
 void HttpServer::State::resume_parked() {
-  std::vector<std::weak_ptr<Session>> waiting;
+  std::vector<std::shared_ptr<Session>> waiting;
   waiting.swap(parked);
   parked_count = 0;
-  for (auto& weak : waiting) {
-    if (auto session = weak.lock()) session->wait_for_request();  // parks again while full
-  }
+  for (auto& session : waiting) session->wait_for_request();  // parks again while full
 }
 
 namespace {
@@ -373,11 +372,13 @@ void HttpServer::stop(const std::function<void()>& on_grace_expired) {
       error_code ignored;
       acceptor->close(ignored);
     }
-    std::lock_guard lock(state.sessions_mutex);
-    for (Session* session : state.sessions) {
-      if (session->between_requests()) session->close();
+    {
+      std::lock_guard lock(state.sessions_mutex);
+      for (Session* session : state.sessions) {
+        if (session->between_requests()) session->close();
+      }
     }
-    state.parked.clear();
+    state.parked.clear();  // outside the lock: a connection let go here ends at once
   });
   // requests not started yet are dropped, their connections closed without an answer
   if (!state.workers.stop_before(deadline) && on_grace_expired) {
@@ -395,8 +396,11 @@ void HttpServer::stop(const std::function<void()>& on_grace_expired) {
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
   }
   on_loop(state.io, [&state] {
-    std::lock_guard lock(state.sessions_mutex);
-    for (Session* session : state.sessions) session->close();
+    {
+      std::lock_guard lock(state.sessions_mutex);
+      for (Session* session : state.sessions) session->close();
+    }
+    state.budget.drop_waiters();  // answers still waiting for room go with their connections
   });
   state.work.reset();
   state.loop.join();
