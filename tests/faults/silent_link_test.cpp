@@ -21,7 +21,7 @@ constexpr const char* kWhqty = "/whqty?code=A100";
 db::DatabaseSettings quick_probe() {
   db::DatabaseSettings settings;
   settings.probe_interval = 300ms;
-  settings.probe_timeout = 1500ms;
+  settings.probe_timeout = 2s;
   settings.connect_timeout = 2s;
   return settings;
 }

@@ -137,10 +137,14 @@ TEST(Operations, TheAdminListenerTellsLivenessReadinessAndMetrics) {
                            "vantor_requests_total{route=\"sales\",outcome=\"failure\"} 1",
                            "vantor_requests_total{route=\"other\",outcome=\"fallback\"} 1",
                            "vantor_requests_total{route=\"whqty\",outcome=\"empty\"} 1",
-                           "vantor_request_duration_seconds_count 4", "vantor_link_down_total 1",
+                           "vantor_request_duration_seconds_count 4",
                            "vantor_attachments_idle ", "vantor_queue_length 0", "vantor_open_connections "}) {
     EXPECT_NE(metrics.find(line), std::string::npos) << line << "\n" << metrics;
   }
+  // at least the stall; a loaded machine may add a slow round trip of its own
+  const auto down = metrics.find("\nvantor_link_down_total ");
+  ASSERT_NE(down, std::string::npos);
+  EXPECT_GE(std::stoi(metrics.substr(down + 24)), 1);
   relay.resume();
   for (int i = 0; i < 50 && ready != "HTTP/1.1 200 OK|ready\n"; ++i, std::this_thread::sleep_for(100ms)) {
     ready = admin_get("/ready");
