@@ -9,25 +9,17 @@
 #include <future>
 #include <thread>
 
-#include "tests/support/test_server.hpp"
+#include "tests/faults/held_guest.hpp"
 
 namespace vantor::test {
 namespace {
 
 using namespace std::chrono_literals;
 
-std::string reserve(int id) {
-  return "GET /reserve?id=" + std::to_string(id) +
-         "&name=Ali&tel=555&fromdate=20/12/2026&todate=22/12/2026&room=12&guests=2 HTTP/1.1\r\nHost: x\r\n\r\n";
-}
-
 class HeldGuest : public ::testing::Test {
  protected:
   // Guest 8000099 exists and is held by another attachment: "/reserve?id=99" waits.
-  void SetUp() override {
-    server_.database().execute("insert into customer (cid, cname, mid) values (8000099, 'Held', 3)");
-    lock_ = std::make_unique<RowLock>(server_.database(), "update customer set cname = 'Edited' where cid = 8000099");
-  }
+  void SetUp() override { lock_ = hold_guest_99(server_); }
   std::string guest(int cid) {
     return server_.database().scalar("select cname from customer where cid = " + std::to_string(cid));
   }
@@ -38,10 +30,10 @@ class HeldGuest : public ::testing::Test {
 
 TEST_F(HeldGuest, AStopLetsTheRunningWriteAnswerAndDropsTheOneNotStarted) {
   RawClient running(server_.port());
-  running.send(reserve(99));
+  running.send(reserve_request(99));
   std::this_thread::sleep_for(300ms);
   RawClient queued(server_.port());  // may wait on a lock too: passed over while the other runs
-  queued.send(reserve(98));
+  queued.send(reserve_request(98));
   std::this_thread::sleep_for(300ms);
 
   auto stopped = std::async(std::launch::async, [&] { server_.application().FormCloseQuery(); });
@@ -60,18 +52,18 @@ TEST_F(HeldGuest, AStopLetsTheRunningWriteAnswerAndDropsTheOneNotStarted) {
 
 TEST_F(HeldGuest, ARequestWhoseClientHungUpWhileItWaitedIsNotRun) {
   RawClient running(server_.port());
-  running.send(reserve(99));
+  running.send(reserve_request(99));
   std::this_thread::sleep_for(300ms);
   {
     RawClient gone(server_.port());
-    gone.send(reserve(97));
+    gone.send(reserve_request(97));
     std::this_thread::sleep_for(200ms);
   }  // closed while its request waits for a worker
   RawClient half_closed(server_.port());
-  half_closed.send(reserve(96));
+  half_closed.send(reserve_request(96));
   half_closed.shut_down_sending();
   RawClient waiting(server_.port());
-  waiting.send(reserve(95));
+  waiting.send(reserve_request(95));
   std::this_thread::sleep_for(300ms);
   lock_->release();
 
