@@ -6,15 +6,17 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace vantor::db {
 
 using Clock = std::chrono::steady_clock;
 
 struct LinkProbe::State {
-  State(AttachmentPool& pool_in, DatabaseSettings settings_in) : pool(pool_in), settings(settings_in) {}
+  State(std::vector<AttachmentPool*> pools_in, DatabaseSettings settings_in)
+      : pools(std::move(pools_in)), settings(settings_in) {}
 
-  AttachmentPool& pool;
+  std::vector<AttachmentPool*> pools;
   DatabaseSettings settings;
   std::mutex mutex;
   std::condition_variable wake;
@@ -39,6 +41,10 @@ struct LinkProbe::State {
   bool stopped() {
     std::lock_guard lock(mutex);
     return stopping;
+  }
+
+  void set_link_down(bool link_down) {
+    for (AttachmentPool* pool : pools) pool->set_link_down(link_down);
   }
 
   void abort_attachment() {
@@ -73,11 +79,11 @@ struct LinkProbe::State {
     started = 0;
     if (!answered_now || !in_time || stopped()) return;
     answered = Clock::now().time_since_epoch().count();
-    if (down.exchange(false)) pool.set_link_down(false);
+    if (down.exchange(false)) set_link_down(false);
   }
 
   void probe() {
-    const std::string database = pool.database();
+    const std::string database = pools.front()->database();
     do {
       round_trip(database);
     } while (!pause(down ? std::chrono::milliseconds(250) : settings.probe_interval));
@@ -92,14 +98,14 @@ struct LinkProbe::State {
       if (Clock::now() - Clock::time_point(Clock::duration(since)) < settings.probe_timeout) continue;
       down = true;
       ++downs;
-      pool.set_link_down(true);
+      set_link_down(true);
       abort_attachment();  // wakes the probe's round trip
     }
   }
 };
 
-LinkProbe::LinkProbe(AttachmentPool& pool, DatabaseSettings settings)
-    : state_(std::make_shared<State>(pool, settings)) {
+LinkProbe::LinkProbe(std::vector<AttachmentPool*> pools, DatabaseSettings settings)
+    : state_(std::make_shared<State>(std::move(pools), settings)) {
   std::thread([state = state_] { state->probe(); }).detach();
   std::thread([state = state_] { state->watch(); }).detach();
 }

@@ -10,6 +10,7 @@
 #include <chrono>
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "db/attachment_pool.hpp"
 #include "db/database_settings.hpp"
@@ -18,7 +19,8 @@ namespace vantor::db {
 
 class LinkProbe {
  public:
-  LinkProbe(AttachmentPool& pool, DatabaseSettings settings);
+  // pools: every pool on the database (the first one's database is probed).
+  LinkProbe(std::vector<AttachmentPool*> pools, DatabaseSettings settings);
   ~LinkProbe();
   LinkProbe(const LinkProbe&) = delete;
   LinkProbe& operator=(const LinkProbe&) = delete;

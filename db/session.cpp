@@ -71,10 +71,12 @@ std::unique_ptr<QueryCursor> DbSession::open(const QueryDef& def, const Params& 
   return cursor;
 }
 
-std::unique_ptr<QueryCursor> DbSession::open_client_statement(std::string_view text, Transaction& transaction,
-                                                              const Params& params) {
-  return first_round_trip(
-      [&] { return open_once(Source{query(Query::ClientStatement), text, false}, params, transaction); });
+std::unique_ptr<QueryCursor> DbSession::open_client_statement(std::string_view text, Transaction* transaction,
+                                                              ClientStatements allowed, const Params& params) {
+  return first_round_trip([&] {
+    return open_once(Source{query(Query::ClientStatement), text, false, allowed}, params,
+                     transaction != nullptr ? *transaction : read_transaction());
+  });
 }
 
 // The lookups of a row completer run inside an open that already made the request's
@@ -91,6 +93,9 @@ std::unique_ptr<QueryCursor> DbSession::open_once(const Source& source, const Pa
   PreparedQuery& prepared = prepare(source.text, source.keep_prepared);
   prepared.bind(def, params);
   Statement& statement = prepared.statement();
+  if (source.allowed == ClientStatements::PlainSelectsOnly && !statement.plain_select()) {
+    throw DbError("the statement is not a plain select: refused before it ran (adhoc = read)", false);
+  }
   if (statement.kind() != StatementKind::Select) {
     statement.execute(transaction);
     return nullptr;

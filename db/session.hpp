@@ -25,6 +25,8 @@
 
 namespace vantor::db {
 
+enum class ClientStatements { Any, PlainSelectsOnly };
+
 class DbSession final : private RowLookups {
  public:
   explicit DbSession(PooledAttachment& slot) : slot_(slot) {}
@@ -34,9 +36,12 @@ class DbSession final : private RowLookups {
   // Runs a select of the catalogue and returns its open cursor, in transaction when one
   // is given. Throws DbError when the statement gives no result set.
   std::unique_ptr<QueryCursor> open(const QueryDef& def, const Params& params, Transaction* transaction = nullptr);
-  // Runs a statement a client sent, prepared for this request only. A statement that
-  // gives no result set is carried out and nullptr comes back.
-  std::unique_ptr<QueryCursor> open_client_statement(std::string_view text, Transaction& transaction,
+  // Runs a statement a client sent, prepared for this request only, in transaction (the
+  // read transaction when none is given). A statement that gives no result set is
+  // carried out and nullptr comes back. With PlainSelectsOnly anything but a plain
+  // select fails once prepared, before it runs.
+  std::unique_ptr<QueryCursor> open_client_statement(std::string_view text, Transaction* transaction,
+                                                     ClientStatements allowed = ClientStatements::Any,
                                                      const Params& params = {});
   // Runs a write statement or procedure call in its own transaction and commits it.
   void run(const QueryDef& def, const Params& params);
@@ -61,6 +66,7 @@ class DbSession final : private RowLookups {
     const QueryDef& def;
     std::string_view text;
     bool keep_prepared;
+    ClientStatements allowed = ClientStatements::Any;
   };
 
   std::unique_ptr<QueryCursor> lookup(const QueryDef& def, const Params& params) override;

@@ -72,6 +72,7 @@ void Statement::read_kind() {
   if (buffer[0] != isc_info_sql_stmt_type) return;
   const auto length = static_cast<short>(isc_vax_integer(buffer.data() + 1, 2));
   const auto type = isc_vax_integer(buffer.data() + 3, length);
+  plain_select_ = type == isc_info_sql_stmt_select;
   if (type == isc_info_sql_stmt_select || type == isc_info_sql_stmt_select_for_upd) {
     kind_ = StatementKind::Select;
   } else if (type == isc_info_sql_stmt_exec_procedure) {

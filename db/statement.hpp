@@ -26,6 +26,9 @@ class Statement {
   ~Statement();
 
   StatementKind kind() const noexcept { return kind_; }
+  // A select that locks nothing (not "for update" / "with lock"): the one kind a
+  // read-only transaction can run without refusing it half way.
+  bool plain_select() const noexcept { return plain_select_; }
   int input_count() const noexcept { return inputs_.count(); }
   int output_count() const noexcept { return outputs_.count(); }
 
@@ -64,6 +67,7 @@ class Statement {
   Sqlda inputs_;
   Sqlda outputs_;
   StatementKind kind_ = StatementKind::Other;
+  bool plain_select_ = false;
   bool cursor_open_ = false;
 };
 

@@ -2,6 +2,7 @@
 #include "db/client_statement.hpp"
 #include "encode/html_page.hpp"
 #include "encode/json_encoders.hpp"
+#include "http/capped_rows.hpp"
 #include "http/endpoint_support.hpp"
 #include "http/endpoints.hpp"
 #include "text/ascii.hpp"
@@ -18,14 +19,26 @@ std::string statement_of(RequestContext& ctx, std::string_view passing) {
   return passing.find(first) != std::string_view::npos ? statement : "select " + statement;
 }
 
+// The rows as encode writes them, within the operator's cap on ad-hoc answers.
+template <typename Encode>
+std::string encoded_within_cap(RequestContext& ctx, db::RowSource& rows, Encode& encode) {
+  if (ctx.options.adhoc_max_bytes == 0) return encode(rows);
+  CappedRows capped(rows, ctx.options.adhoc_max_bytes);
+  std::string answer = encode(capped);
+  capped.check(answer.size());
+  return answer;
+}
+
 // Runs the client's statement; a failure gives the fallback answer. Returns whether the
 // answer was written.
 template <typename Encode>
 bool answer_client_statement(RequestContext& ctx, std::string_view passing, Encode encode) {
   return fallback_on_failure(ctx, [&] {
     const std::string statement = statement_of(ctx, passing);
+    const auto access = ctx.options.adhoc == AdhocMode::Read ? db::ClientAccess::ReadOnly : db::ClientAccess::ReadWrite;
     std::string answer;
-    db::run_client_statement(ctx.db, statement, [&](db::RowSource& rows) { answer = encode(rows); });
+    db::run_client_statement(
+        ctx.db, statement, [&](db::RowSource& rows) { answer = encoded_within_cap(ctx, rows, encode); }, access);
     ctx.answer_text = std::move(answer);
   });
 }

@@ -16,12 +16,18 @@ namespace vantor::http {
 // endpoint whose failure is turned into it.
 inline constexpr std::string_view kFallbackAnswer = "Bye Bye ";
 
+// What the routes that run the caller's own statement may do: anything the login may
+// (on), plain selects that are never committed (read), nothing (off).
+enum class AdhocMode { On, Read, Off };
+
 // The operator's options: "No Check Digit" changes while the server runs; the others are
 // set at start.
 struct ServerOptions {
   std::atomic<bool> no_check_digit{false};  // "No Check Digit"
   bool echo = true;                         // answers echoed into the activity log
   bool access_log = false;                  // one access line per request
+  AdhocMode adhoc = AdhocMode::On;
+  std::size_t adhoc_max_bytes = 0;  // a bigger ad-hoc answer gives the fallback answer; 0: no cap
 };
 
 struct RequestContext {

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <ctime>
 #include <optional>
+#include <stdexcept>
 
 #include "db/db_error.hpp"
 #include "db/session.hpp"
@@ -35,12 +36,18 @@ struct RouteResult {
 
 // The one place where a failure becomes an answer: a database that cannot be reached
 // gives the empty answer, any other failure "Some Error !!". The operator reads why.
-RouteResult run_route(const HttpRequest& request, std::string_view path, const Route& route, db::DbSession& session,
-                      ServerContext& server, RequestLog& log) {
-  const ParamList params(build_param_list(request.target, request.content_type, request.body));
+// Who called what, with which parameters: the head of the request's log block.
+ParamList logged_request(const HttpRequest& request, std::string_view path, RequestLog& log) {
+  ParamList params(build_param_list(request.target, request.content_type, request.body));
   log.log(request.remote_address);
   log.log(std::string(path));
   log.parameters(params.entries());
+  return params;
+}
+
+RouteResult run_route(const HttpRequest& request, std::string_view path, const Route& route, db::DbSession& session,
+                      ServerContext& server, RequestLog& log) {
+  const ParamList params = logged_request(request, path, log);
   try {
     RequestContext ctx{params, session, log, server.options};
     if (route.endpoint != nullptr) {
@@ -76,6 +83,29 @@ std::string access_line(const HttpRequest& request, std::string_view path, Outco
          millis;
 }
 
+// The caller's own statements while the operator has closed them.
+RouteResult closed_route(const HttpRequest& request, std::string_view path, const Route& route, ServerContext& server,
+                         RequestLog& log) {
+  logged_request(request, path, log);
+  log.failure(std::runtime_error("statements of the caller are closed (adhoc = off)"));
+  const bool echo = route.echoed && server.options.echo;
+  return {encode::FinishResponse(std::string(kFallbackAnswer), encode::AnswerKind::Json, echo, log), Outcome::Fallback};
+}
+
+RouteResult borrow_and_run(const HttpRequest& request, std::string_view path, const Route& route,
+                           ServerContext& server, RequestLog& log) {
+  SharedHold hold(server.gate);
+  std::optional<db::AttachmentPool::Lease> lease;
+  try {
+    lease.emplace((route.client_statement ? server.adhoc_pool : server.pool).borrow());
+  } catch (const std::exception& failure) {
+    log.failure(failure);
+    return {encode::empty_answer(), Outcome::Empty};
+  }
+  db::DbSession session(**lease);
+  return run_route(request, path, route, session, server, log);
+}
+
 }  // namespace
 
 bool may_wait_on_lock(std::string_view target) {
@@ -87,20 +117,9 @@ HttpAnswer IdHTTPServer1CommandGet(const HttpRequest& request, ServerContext& se
   const std::string_view path = path_of(request.target);
   const Route& route = find_route(text::ascii_lowercase(path));
   RequestLog log;
-  RouteResult result{encode::empty_answer(), Outcome::Empty};
-  {
-    SharedHold hold(server.gate);
-    std::optional<db::AttachmentPool::Lease> lease;
-    try {
-      lease.emplace(server.pool.borrow());
-    } catch (const std::exception& failure) {
-      log.failure(failure);
-    }
-    if (lease) {
-      db::DbSession session(**lease);
-      result = run_route(request, path, route, session, server, log);
-    }
-  }
+  RouteResult result = route.client_statement && server.options.adhoc == AdhocMode::Off
+                                 ? closed_route(request, path, route, server, log)
+                                 : borrow_and_run(request, path, route, server, log);
   const auto took = std::chrono::steady_clock::now() - started;
   server.metrics.count(route.label, result.outcome, took);
   if (server.options.access_log) log.access(access_line(request, path, result.outcome, result.answer.body.size(), took));

@@ -10,10 +10,12 @@
 
 namespace vantor::http {
 
-// What the handler shares with every other request: the pool it borrows its attachment
-// from, the upgrade's gate, the operator's options and the log.
+// What the handler shares with every other request: the pools it borrows its attachment
+// from (the routes that run the caller's own statement borrow from the ad-hoc pool, which
+// may log in as a login of its own), the upgrade's gate, the operator's options and the log.
 struct ServerContext {
   db::AttachmentPool& pool;
+  db::AttachmentPool& adhoc_pool;
   db::UpgradeGate& gate;
   const ServerOptions& options;
   ActivityLog& activity_log;
@@ -23,7 +25,9 @@ struct ServerContext {
 // Borrows an attachment (the empty answer when the database cannot be reached; the
 // request's first round trip checks it), finds the route of the lower-cased path,
 // logs the caller, runs the route's endpoint and finishes the answer. A failure the
-// endpoint does not catch gives "Some Error !!"; a path without a route "Bye Bye ".
+// endpoint does not catch gives "Some Error !!"; a path without a route "Bye Bye ", as
+// does a route of the caller's own statement while the ad-hoc setting closes it (without
+// touching the database).
 // The log block of the request is published when it ends.
 HttpAnswer IdHTTPServer1CommandGet(const HttpRequest& request, ServerContext& server);
 

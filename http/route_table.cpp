@@ -10,6 +10,7 @@ constexpr bool kEchoed = true;
 constexpr bool kNotEchoed = false;
 constexpr bool kMayWait = true;
 constexpr bool kNoLock = false;
+constexpr bool kClientStatement = true;
 
 }  // namespace
 
@@ -25,8 +26,8 @@ const std::vector<Route>& route_table() {
       {"/company", company, kEchoed, kNoLock, "company"},
       {"/room", room, kEchoed, kMayWait, "room"},
       {"/purchase", purchase, kEchoed, kNoLock, "purchase"},
-      {"/myjson", myjson, kNotEchoed, kMayWait, "myjson"},
-      {"/myhtml", myhtml, kEchoed, kMayWait, "myhtml"},
+      {"/myjson", myjson, kNotEchoed, kMayWait, "myjson", kClientStatement},
+      {"/myhtml", myhtml, kEchoed, kMayWait, "myhtml", kClientStatement},
       {"/subh", customer_page, kEchoed, kNoLock, "subh"},
       {"/brands", subcategory, kEchoed, kNoLock, "brands"},
       {"/subcat1", subcategory, kEchoed, kNoLock, "subcat1"},

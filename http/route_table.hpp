@@ -18,6 +18,9 @@ struct Route {
   bool may_wait_on_lock = false;
   // What the route is counted under.
   std::string_view label;
+  // The route runs the caller's own statement: the ad-hoc setting closes it, makes it
+  // read-only or gives it a login of its own.
+  bool client_statement = false;
 };
 
 const std::vector<Route>& route_table();

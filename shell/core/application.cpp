@@ -33,8 +33,17 @@ Application::Application(OperatorFront& front, http::ActivityLog& log, ServerCon
   options_.no_check_digit = config_.no_check_digit;
   options_.echo = config_.echo;
   options_.access_log = config_.access_log;
+  options_.adhoc = config_.adhoc;
+  options_.adhoc_max_bytes = config_.adhoc_max_bytes;
   pool_ = std::make_unique<db::AttachmentPool>(config_.database, config_.http.workers, config_.db);
-  context_ = std::make_unique<http::ServerContext>(http::ServerContext{*pool_, gate_, options_, log_, metrics_});
+  if (!config_.adhoc_login.user.empty()) {
+    db::DatabaseSettings adhoc = config_.db;
+    adhoc.user = config_.adhoc_login.user;
+    adhoc.password = config_.adhoc_login.password;
+    adhoc_pool_ = std::make_unique<db::AttachmentPool>(config_.database, config_.http.workers, adhoc);
+  }
+  context_ = std::make_unique<http::ServerContext>(
+      http::ServerContext{*pool_, adhoc_pool_ ? *adhoc_pool_ : *pool_, gate_, options_, log_, metrics_});
 }
 
 Application::~Application() { FormCloseQuery(); }
@@ -54,7 +63,7 @@ void Application::FormCreate() {
     return;
   }
   for (const auto& failure : server_->listen_failures()) front_.show_error("cannot listen on " + failure);
-  probe_ = std::make_unique<db::LinkProbe>(*pool_, config_.db);
+  probe_ = std::make_unique<db::LinkProbe>(pools(), config_.db);
   start_admin();
   std::string addresses;
   for (const auto& address : server_->listening_addresses()) addresses += (addresses.empty() ? "" : ", ") + address;
@@ -72,7 +81,28 @@ void Application::FormCreate() {
     front_.set_title("Vantor API Server ON PORT " + std::to_string(config_.http.port));
   } catch (...) {
   }
-  pool_->detach_all();  // every request attaches again as it needs
+  check_adhoc_login();
+  detach_pools();  // every request attaches again as it needs
+}
+
+// A login the operator got wrong shows at start, not only in the failures of requests.
+void Application::check_adhoc_login() {
+  if (!adhoc_pool_) return;
+  try {
+    adhoc_pool_->borrow();
+  } catch (const std::exception& failure) {
+    front_.show_error("the ad-hoc login " + config_.adhoc_login.user + ": " + failure.what());
+  }
+}
+
+std::vector<db::AttachmentPool*> Application::pools() {
+  std::vector<db::AttachmentPool*> all{pool_.get()};
+  if (adhoc_pool_) all.push_back(adhoc_pool_.get());
+  return all;
+}
+
+void Application::detach_pools() {
+  for (auto* pool : pools()) pool->detach_all();
 }
 
 void Application::start_admin() {
@@ -98,11 +128,15 @@ void Application::FormCloseQuery() {
   if (server_) notify_stopping();
   watchdog_.reset();
   // requests still running when the grace period ends are woken from their waits
-  if (server_) server_->stop([this] { pool_->abort_in_use(); });
+  if (server_) {
+    server_->stop([this] {
+      for (auto* pool : pools()) pool->abort_in_use();
+    });
+  }
   if (admin_) admin_->stop();
   admin_.reset();
   probe_.reset();
-  pool_->detach_all();
+  detach_pools();
   server_.reset();
   listening_ = false;
 }
@@ -113,9 +147,9 @@ void Application::RzBitBtn2Click() {
     std::lock_guard hold(gate_);
     upgrading_ = true;
     ++upgrade_runs_;
-    pool_->detach_all();
+    detach_pools();
     outcome = schema::SchemaUpgrade(pool_->database(), config_.db).run();
-    pool_->detach_all();  // statements prepared before are stale
+    detach_pools();  // statements prepared before are stale
     upgrading_ = false;
   }
   if (outcome.finished) {

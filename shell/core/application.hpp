@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "db/attachment_pool.hpp"
 #include "db/database_settings.hpp"
@@ -78,6 +79,7 @@ class Application {
   http::ServerOptions options_;
   db::UpgradeGate gate_;
   std::unique_ptr<db::AttachmentPool> pool_;
+  std::unique_ptr<db::AttachmentPool> adhoc_pool_;  // the ad-hoc login's, when it has one
   std::unique_ptr<db::LinkProbe> probe_;
   std::unique_ptr<http::ServerContext> context_;
   std::unique_ptr<http::HttpServer> server_;
@@ -89,6 +91,10 @@ class Application {
   bool listening_ = false;
 
   void start_admin();
+  // The main pool, then the ad-hoc login's when there is one.
+  std::vector<db::AttachmentPool*> pools();
+  void detach_pools();
+  void check_adhoc_login();
 };
 
 // Lets the process hold as many connections as the server accepts.

@@ -11,6 +11,7 @@
 
 #include "db/database_settings.hpp"
 #include "http/http_server.hpp"
+#include "http/request_context.hpp"
 
 namespace vantor::shell {
 
@@ -31,6 +32,12 @@ struct AdminAddress {
   std::uint16_t port = 0;
 };
 
+// A login of its own for the routes that run the caller's statement.
+struct AdhocLogin {
+  std::string user;
+  std::string password = "masterkey";
+};
+
 struct ServerConfig {
   std::string database;
   http::ServerSettings http;
@@ -39,6 +46,9 @@ struct ServerConfig {
   std::optional<AdminAddress> admin;    // the admin listener; none when absent
   bool access_log = false;              // one line per request besides the activity log
   bool echo = true;                     // answers echoed into the activity log
+  http::AdhocMode adhoc = http::AdhocMode::On;
+  std::size_t adhoc_max_bytes = 0;      // 0: no cap
+  AdhocLogin adhoc_login;               // in use when its user is set
   std::vector<std::string> warnings;    // for the operator at start
 };
 

@@ -60,6 +60,13 @@ std::size_t size(std::string_view value) {
   return static_cast<std::size_t>(whole(value)) * unit;
 }
 
+http::AdhocMode adhoc_mode(std::string_view value) {
+  if (value == "on") return http::AdhocMode::On;
+  if (value == "read") return http::AdhocMode::Read;
+  if (value == "off") return http::AdhocMode::Off;
+  throw std::invalid_argument("'" + std::string(value) + "' is none of on, read, off");
+}
+
 bool on_off(std::string_view value) {
   if (value == "on") return true;
   if (value == "off") return false;
@@ -113,6 +120,11 @@ const std::map<std::string, Setter, std::less<>>& setters() {
       {"password_file",
        [](auto v, auto& folder, auto& c) { c.db.password = password_from(folder / std::filesystem::path(v), c); }},
       {"nocheck", [](auto v, auto&, auto& c) { c.no_check_digit = on_off(v); }},
+      {"adhoc", [](auto v, auto&, auto& c) { c.adhoc = adhoc_mode(v); }},
+      {"adhoc_max_bytes", [](auto v, auto&, auto& c) { c.adhoc_max_bytes = size(v); }},
+      {"adhoc_user", [](auto v, auto&, auto& c) { c.adhoc_login.user = std::string(v); }},
+      {"adhoc_password_file",
+       [](auto v, auto& folder, auto& c) { c.adhoc_login.password = password_from(folder / std::filesystem::path(v), c); }},
       {"admin", [](auto v, auto&, auto& c) { c.admin = admin_address(v); }},
       {"access_log", [](auto v, auto&, auto& c) { c.access_log = on_off(v); }},
       {"echo", [](auto v, auto&, auto& c) { c.echo = on_off(v); }},
@@ -158,6 +170,12 @@ std::string_view settings_help() {
   db_user = SYSDBA        the database login
   password_file = FILE    its first line is the password (default: masterkey)
   nocheck = off           "No Check Digit" at start
+  adhoc = on              /myjson and /myhtml: on (any statement), read (plain selects,
+                          never committed) or off (the fallback answer)
+  adhoc_max_bytes = 0     a bigger /myjson or /myhtml answer gives the fallback answer
+                          (K, M, G; 0: no cap)
+  adhoc_user = NAME       a login of its own for /myjson and /myhtml (default: db_user)
+  adhoc_password_file = FILE  its password (default: masterkey)
   admin = [ADDRESS:]PORT  the admin listener (/live, /ready, /metrics); address 127.0.0.1
   access_log = off        one line per request: time, client, method, path, outcome, bytes, ms
   echo = on               answers echoed into the activity log

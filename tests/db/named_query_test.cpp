@@ -21,7 +21,7 @@ class NamedQueryTest : public ::testing::Test {
   NamedQueryTest() : pool_(database_.connection_string(), 1), lease_(pool_.borrow()), session_(*lease_) {}
 
   std::unique_ptr<QueryCursor> scratch(std::string_view text, const Params& params = {}) {
-    return session_.open_client_statement(text, session_.read_transaction(), params);
+    return session_.open_client_statement(text, &session_.read_transaction(), ClientStatements::Any, params);
   }
 
   TestDatabase database_{test::Template::Erp};

@@ -50,16 +50,22 @@ http::ServerSettings TestServer::fast_settings() {
 
 TestServer::TestServer(Template source, http::ServerSettings settings, db::DatabaseSettings db_settings)
     : database_(std::make_unique<TestDatabase>(source)) {
-  start(database_->connection_string(), settings, db_settings);
+  start(shell::ServerConfig{database_->connection_string(), settings, db_settings});
+}
+
+TestServer::TestServer(Template source, const std::function<void(shell::ServerConfig&)>& change)
+    : database_(std::make_unique<TestDatabase>(source)) {
+  shell::ServerConfig config{database_->connection_string(), fast_settings(), {}};
+  change(config);
+  start(std::move(config));
 }
 
 TestServer::TestServer(std::string database, http::ServerSettings settings, db::DatabaseSettings db_settings) {
-  start(std::move(database), settings, db_settings);
+  start(shell::ServerConfig{std::move(database), settings, db_settings});
 }
 
-void TestServer::start(std::string database, http::ServerSettings settings, db::DatabaseSettings db_settings) {
-  application_ =
-      std::make_unique<shell::Application>(front_, log_, shell::ServerConfig{std::move(database), settings, db_settings});
+void TestServer::start(shell::ServerConfig config) {
+  application_ = std::make_unique<shell::Application>(front_, log_, std::move(config));
   application_->FormCreate();
   if (!application_->serving()) throw std::runtime_error("the test server does not listen");
 }

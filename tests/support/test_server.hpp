@@ -2,6 +2,7 @@
 // ephemeral port in the test's own process, on a fresh test database.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -44,6 +45,8 @@ class TestServer {
  public:
   explicit TestServer(Template source = Template::Upgraded, http::ServerSettings settings = fast_settings(),
                       db::DatabaseSettings db_settings = {});
+  // A fresh database of source, served with the settings change makes to the usual ones.
+  TestServer(Template source, const std::function<void(shell::ServerConfig&)>& change);
   // Serves a database of the caller's (a connection string).
   TestServer(std::string database, http::ServerSettings settings, db::DatabaseSettings db_settings = {});
   ~TestServer();
@@ -66,7 +69,7 @@ class TestServer {
   http::HttpServer& server() { return application_->server(); }
 
  private:
-  void start(std::string database, http::ServerSettings settings, db::DatabaseSettings db_settings);
+  void start(shell::ServerConfig config);
 
   std::unique_ptr<TestDatabase> database_;
   RecordingLog log_;
