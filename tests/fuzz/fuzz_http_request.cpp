@@ -7,6 +7,9 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -32,6 +35,27 @@ vantor::http::HttpServer& server() {
   return *instance;
 }
 
+// libFuzzer's timeout alarm interrupts system calls now and then: an interrupted wait
+// goes on for the time left, an interrupted connect completes on its own.
+bool ready(int fd, short events, std::chrono::steady_clock::time_point deadline) {
+  for (;;) {
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+    pollfd waiting{fd, events, 0};
+    const int result = ::poll(&waiting, 1, static_cast<int>(std::max<std::int64_t>(left.count(), 0)));
+    if (result > 0) return true;
+    if (result == 0 || errno != EINTR) return false;
+  }
+}
+
+bool connected(int fd, const sockaddr_in& address) {
+  if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof(address)) == 0) return true;
+  if (errno != EINTR) return false;
+  if (!ready(fd, POLLOUT, std::chrono::steady_clock::now() + std::chrono::seconds(5))) return false;
+  int error = 0;
+  socklen_t length = sizeof(error);
+  return ::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &length) == 0 && error == 0;
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -47,15 +71,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   address.sin_family = AF_INET;
   address.sin_port = htons(server().port());
   ::inet_pton(AF_INET, "127.0.0.1", &address.sin_addr);
-  if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)) != 0) __builtin_trap();
+  if (!connected(fd, address)) __builtin_trap();
   ::send(fd, data, size, MSG_NOSIGNAL);
   ::shutdown(fd, SHUT_WR);
   std::string answer;
   char buffer[65536];
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
   for (;;) {
-    pollfd waiting{fd, POLLIN, 0};
-    if (::poll(&waiting, 1, 5000) <= 0) __builtin_trap();  // neither an answer nor a close
+    if (!ready(fd, POLLIN, deadline)) __builtin_trap();  // neither an answer nor a close
     const auto received = ::recv(fd, buffer, sizeof(buffer), 0);
+    if (received < 0 && errno == EINTR) continue;
     if (received <= 0) break;
     answer.append(buffer, static_cast<std::size_t>(received));
   }
