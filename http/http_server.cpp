@@ -16,6 +16,7 @@
 #include <unordered_set>
 
 #include "http/answer_budget.hpp"
+#include "http/client_address.hpp"
 #include "http/response_bytes.hpp"
 #include "http/worker_pool.hpp"
 
@@ -53,6 +54,7 @@ struct HttpServer::State {
   std::atomic<std::size_t> parked_count{0};
   std::atomic<std::size_t> connections{0};
   std::atomic<bool> stopping{false};
+  std::function<void(const std::string&)> refused;
   std::uint16_t bound_port = 0;
   std::vector<std::string> listen_failures;
   AnswerBudget budget;
@@ -60,6 +62,12 @@ struct HttpServer::State {
   std::thread loop;
 
   bool queue_full() const { return workers.queued() >= settings.queue_bound; }
+  // Whether allow lets address in; a refusal is noted.
+  bool allowed(const std::string& address) const {
+    if (settings.allow.empty() || settings.allow.contains(address)) return true;
+    if (refused) refused(address);
+    return false;
+  }
   void resume_parked();
 };
 
@@ -162,12 +170,14 @@ class Session : public std::enable_shared_from_this<Session> {
       parser_.reset();
       return answer_with(HttpAnswer{});  // other methods: status 200 and an empty body
     }
+    const std::string client = client_of(message);
+    if (!state_->allowed(client)) return close();
     HttpRequest request;
     request.method = std::string(message.method_string());
     request.target = std::string(message.target());
     request.content_type = std::string(message[bhttp::field::content_type]);
     request.body = std::move(message.body());
-    request.remote_address = remote_address_;
+    request.remote_address = client;
     parser_.reset();
     const bool may_wait = state_->may_wait_on_lock && state_->may_wait_on_lock(request.target);
     watch_for_hang_up();
@@ -177,6 +187,16 @@ class Session : public std::enable_shared_from_this<Session> {
         [self] { asio::post(self->stream_.get_executor(), [self] { self->close(); }); },
         may_wait,
     });
+  }
+
+  template <typename Message>
+  std::string client_of(const Message& message) const {
+    if (state_->settings.trusted_proxies.empty()) return remote_address_;
+    std::vector<std::string_view> forwarded_for;
+    for (const auto& field : message) {
+      if (beast::iequals(field.name_string(), "X-Forwarded-For")) forwarded_for.emplace_back(field.value().data(), field.value().size());
+    }
+    return client_address(remote_address_, forwarded_for, state_->settings.trusted_proxies);
   }
 
   // On a worker. A client that hung up while its request waited is not served: a
@@ -270,6 +290,17 @@ void HttpServer::State::resume_parked() {
 
 namespace {
 
+// A trusted proxy is let in whatever allow says: its requests are checked one by one,
+// by the client each names.
+bool admitted(const tcp::socket& socket, const HttpServer::State& state) {
+  if (state.settings.allow.empty()) return true;
+  error_code failed;
+  const auto remote = socket.remote_endpoint(failed);
+  if (failed) return false;
+  const std::string address = remote.address().to_string();
+  return state.settings.trusted_proxies.contains(address) || state.allowed(address);
+}
+
 void accept_next(tcp::acceptor& acceptor, const std::shared_ptr<HttpServer::State>& state) {
   acceptor.async_accept([&acceptor, state](error_code ec, tcp::socket socket) {
     if (state->stopping) return;
@@ -280,7 +311,7 @@ void accept_next(tcp::acceptor& acceptor, const std::shared_ptr<HttpServer::Stat
       timer->async_wait([&acceptor, state, timer](error_code) { accept_next(acceptor, state); });
       return;
     }
-    if (state->connections >= state->settings.max_connections) {
+    if (state->connections >= state->settings.max_connections || !admitted(socket, *state)) {
       error_code ignored;
       socket.close(ignored);  // accepted and closed at once, without an answer
     } else {
@@ -424,6 +455,8 @@ std::vector<std::string> HttpServer::listening_addresses() const {
   }
   return addresses;
 }
+
+void HttpServer::on_refused(std::function<void(const std::string& address)> note) { state_->refused = std::move(note); }
 
 void HttpServer::post(std::function<void()> work) { asio::post(state_->io, std::move(work)); }
 

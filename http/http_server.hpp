@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "http/http_request.hpp"
+#include "http/network_list.hpp"
 
 namespace vantor::http {
 
@@ -41,6 +42,12 @@ struct ServerSettings {
   std::size_t answer_budget = 256u * 1024 * 1024;
   // At a stop, running requests have this long to finish and send their answers.
   std::chrono::milliseconds stop_grace{20'000};
+  // When not empty, a connection from any other address is closed at accept, and a
+  // request whose client (see trusted_proxies) is elsewhere has its connection closed;
+  // neither gets an answer.
+  NetworkList allow;
+  // Reverse proxies whose X-Forwarded-For names the client of their requests.
+  NetworkList trusted_proxies;
 };
 
 using RequestHandler = std::function<HttpAnswer(const HttpRequest&)>;
@@ -62,6 +69,9 @@ class HttpServer {
   std::vector<std::string> listen_failures() const;
   // The addresses listened on, as "0.0.0.0:8080" and "[::]:8080".
   std::vector<std::string> listening_addresses() const;
+  // Called on the event loop with the address of each connection or request that allow
+  // refuses. Set it before start().
+  void on_refused(std::function<void(const std::string& address)> note);
   // Runs work on the event loop (it tells that the loop turns).
   void post(std::function<void()> work);
   // The orderly stop: stops accepting; closes the connections that wait for a request

@@ -66,6 +66,9 @@ std::string Metrics::prometheus() const {
   out += "# HELP vantor_lock_timeouts_total Requests that ended on a row lock held elsewhere.\n"
          "# TYPE vantor_lock_timeouts_total counter\n"
          "vantor_lock_timeouts_total " + std::to_string(lock_timeouts_) + "\n";
+  out += "# HELP vantor_refused_total Connections and requests closed unanswered: their address is not allowed.\n"
+         "# TYPE vantor_refused_total counter\n"
+         "vantor_refused_total " + std::to_string(refused_) + "\n";
   return out;
 }
 

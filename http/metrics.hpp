@@ -23,6 +23,7 @@ class Metrics {
 
   void count(std::string_view route_label, Outcome outcome, std::chrono::steady_clock::duration latency);
   void count_lock_timeout() { ++lock_timeouts_; }
+  void count_refused() { ++refused_; }
 
   // The counters and the histogram, ready to be followed by gauges of others.
   std::string prometheus() const;
@@ -36,6 +37,7 @@ class Metrics {
   std::atomic<std::uint64_t> latency_micros_{0};
   std::atomic<std::uint64_t> latency_count_{0};
   std::atomic<std::uint64_t> lock_timeouts_{0};
+  std::atomic<std::uint64_t> refused_{0};
 };
 
 }  // namespace vantor::http

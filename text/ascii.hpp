@@ -12,6 +12,13 @@ inline char ascii_upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char
 // Blanks in the wide sense the program trims: every character of code 32 or below.
 inline bool is_blank(char c) { return static_cast<unsigned char>(c) <= 32; }
 
+// text without the blanks at either end.
+inline std::string_view trim_blanks(std::string_view text) {
+  while (!text.empty() && is_blank(text.front())) text.remove_prefix(1);
+  while (!text.empty() && is_blank(text.back())) text.remove_suffix(1);
+  return text;
+}
+
 // The value of a hexadecimal digit, or -1.
 inline int hex_digit(char c) {
   if (c >= '0' && c <= '9') return c - '0';

@@ -55,6 +55,7 @@ void Application::FormCreate() {
         return http::IdHTTPServer1CommandGet(request, *context);
       },
       http::may_wait_on_lock);
+  server_->on_refused([this](const std::string& address) { refusals_.note(address); });
   try {
     server_->start();
     listening_ = true;

@@ -19,6 +19,7 @@
 #include "http/metrics.hpp"
 #include "http/request_context.hpp"
 #include "http/request_front.hpp"
+#include "http/refusal_log.hpp"
 #include "http/request_log.hpp"
 #include "shell/core/config_files.hpp"
 #include "shell/core/service_notify.hpp"
@@ -86,6 +87,7 @@ class Application {
   std::unique_ptr<http::HttpServer> admin_;
   std::unique_ptr<ServiceWatchdog> watchdog_;
   http::Metrics metrics_;
+  http::RefusalLog refusals_{log_, metrics_};
   std::atomic<bool> upgrading_{false};
   std::atomic<std::uint64_t> upgrade_runs_{0};
   bool listening_ = false;

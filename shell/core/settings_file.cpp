@@ -13,12 +13,6 @@
 namespace vantor::shell {
 namespace {
 
-std::string_view trimmed(std::string_view text) {
-  while (!text.empty() && text::is_blank(text.front())) text.remove_prefix(1);
-  while (!text.empty() && text::is_blank(text.back())) text.remove_suffix(1);
-  return text;
-}
-
 std::uint64_t whole(std::string_view value) {
   std::uint64_t number = 0;
   const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), number);
@@ -126,6 +120,8 @@ const std::map<std::string, Setter, std::less<>>& setters() {
       {"adhoc_password_file",
        [](auto v, auto& folder, auto& c) { c.adhoc_login.password = password_from(folder / std::filesystem::path(v), c); }},
       {"admin", [](auto v, auto&, auto& c) { c.admin = admin_address(v); }},
+      {"allow", [](auto v, auto&, auto& c) { c.http.allow = http::NetworkList::parse(v); }},
+      {"trusted_proxy", [](auto v, auto&, auto& c) { c.http.trusted_proxies = http::NetworkList::parse(v); }},
       {"access_log", [](auto v, auto&, auto& c) { c.access_log = on_off(v); }},
       {"echo", [](auto v, auto&, auto& c) { c.echo = on_off(v); }},
   };
@@ -134,21 +130,21 @@ const std::map<std::string, Setter, std::less<>>& setters() {
 
 }  // namespace
 
-void apply_settings(std::string_view text, const std::filesystem::path& folder, ServerConfig& config) {
+void apply_settings(std::string_view lines, const std::filesystem::path& folder, ServerConfig& config) {
   std::size_t number = 0;
-  while (!text.empty()) {
+  while (!lines.empty()) {
     ++number;
-    const auto end = text.find('\n');
-    std::string_view line = text.substr(0, end);
-    text = end == std::string_view::npos ? std::string_view{} : text.substr(end + 1);
+    const auto end = lines.find('\n');
+    std::string_view line = lines.substr(0, end);
+    lines = end == std::string_view::npos ? std::string_view{} : lines.substr(end + 1);
     if (const auto hash = line.find('#'); hash != std::string_view::npos) line = line.substr(0, hash);
-    line = trimmed(line);
+    line = text::trim_blanks(line);
     if (line.empty()) continue;
     const std::string where = "vantor.conf line " + std::to_string(number) + ": ";
     const auto equals = line.find('=');
     if (equals == std::string_view::npos) throw SettingsError(where + "expected key = value");
-    const std::string_view key = trimmed(line.substr(0, equals));
-    const std::string_view value = trimmed(line.substr(equals + 1));
+    const std::string_view key = text::trim_blanks(line.substr(0, equals));
+    const std::string_view value = text::trim_blanks(line.substr(equals + 1));
     const auto setter = setters().find(key);
     if (setter == setters().end()) throw SettingsError(where + "unknown key '" + std::string(key) + "'");
     try {
@@ -177,6 +173,9 @@ std::string_view settings_help() {
   adhoc_user = NAME       a login of its own for /myjson and /myhtml (default: db_user)
   adhoc_password_file = FILE  its password (default: masterkey)
   admin = [ADDRESS:]PORT  the admin listener (/live, /ready, /metrics); address 127.0.0.1
+  allow = NETWORK, ...    only these may call: 192.168.1.0/24, fd00::/8, 10.0.0.7
+                          (default: everyone); others are closed without an answer
+  trusted_proxy = ADDRESS, ...  proxies whose X-Forwarded-For names the client
   access_log = off        one line per request: time, client, method, path, outcome, bytes, ms
   echo = on               answers echoed into the activity log
 )";

@@ -17,9 +17,9 @@ class SettingsError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-// Applies the lines of text to config; relative paths are read from folder. Throws
+// Applies lines to config; relative paths are read from folder. Throws
 // SettingsError naming the file's line ("vantor.conf line 3: ...").
-void apply_settings(std::string_view text, const std::filesystem::path& folder, ServerConfig& config);
+void apply_settings(std::string_view lines, const std::filesystem::path& folder, ServerConfig& config);
 
 // The keys, their defaults and meanings, one line each, for --help.
 std::string_view settings_help();

@@ -38,6 +38,8 @@ TEST(Operations, ABadLineOfVantorConfIsNamedAndEndsTheProgram) {
       {"unknown key", "# comment\nlock_timeout = 5\nbogus = 1\n", "vantor.conf line 3: unknown key 'bogus'"},
       {"bad value", "nocheck = maybe\n", "vantor.conf line 1: nocheck: 'maybe' is neither on nor off"},
       {"no equals sign", "\n\nadmin 9090\n", "vantor.conf line 3: expected key = value"},
+      {"bad ad-hoc mode", "adhoc = readonly\n", "vantor.conf line 1: adhoc: 'readonly' is none of on, read, off"},
+      {"bad network", "allow = 10.0.0.0/8, 10.0.0.300\n", "vantor.conf line 1: allow: '10.0.0.300' is no network"},
       {"missing password file", "password_file = secret.txt\n", "vantor.conf line 1: password_file:"},
   };
   for (const auto& c : cases) {

@@ -52,5 +52,31 @@ TEST_F(ConfigFolder, TheFirstLinesOfPortAndIpFiles) {
   }
 }
 
+TEST_F(ConfigFolder, TheAccessKeysOfVantorConf) {
+  write("vantor.conf",
+        "adhoc = read\nadhoc_max_bytes = 2M\nadhoc_user = READER\nadhoc_password_file = reader.txt\n"
+        "allow = 192.168.1.0/24, ::1\ntrusted_proxy = 127.0.0.1\n");
+  write("reader.txt", "s3cret\n");
+  fs::permissions(folder_ / "reader.txt", fs::perms::owner_read | fs::perms::owner_write);
+  const auto config = read_config(folder_);
+  EXPECT_EQ(config.adhoc, http::AdhocMode::Read);
+  EXPECT_EQ(config.adhoc_max_bytes, 2u * 1024 * 1024);
+  EXPECT_EQ(config.adhoc_login.user, "READER");
+  EXPECT_EQ(config.adhoc_login.password, "s3cret");
+  EXPECT_TRUE(config.http.allow.contains("192.168.1.20"));
+  EXPECT_TRUE(config.http.allow.contains("::1"));
+  EXPECT_FALSE(config.http.allow.contains("192.168.2.20"));
+  EXPECT_TRUE(config.http.trusted_proxies.contains("127.0.0.1"));
+  EXPECT_TRUE(config.warnings.empty());
+  // without the file: on, no cap, the main login, everyone, no proxy
+  fs::remove(folder_ / "vantor.conf");
+  const auto plain = read_config(folder_);
+  EXPECT_EQ(plain.adhoc, http::AdhocMode::On);
+  EXPECT_EQ(plain.adhoc_max_bytes, 0u);
+  EXPECT_TRUE(plain.adhoc_login.user.empty());
+  EXPECT_TRUE(plain.http.allow.empty());
+  EXPECT_TRUE(plain.http.trusted_proxies.empty());
+}
+
 }  // namespace
 }  // namespace vantor::shell

@@ -31,12 +31,23 @@ std::string RawResponse::header_lines_without_date() const {
 }
 
 RawClient::RawClient(std::uint16_t port, const char* host) {
-  fd_ = ::socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_port = htons(port);
-  ::inet_pton(AF_INET, host, &address.sin_addr);
-  if (::connect(fd_, reinterpret_cast<sockaddr*>(&address), sizeof(address)) != 0) {
+  sockaddr_storage storage{};
+  socklen_t length = 0;
+  if (std::string_view(host).find(':') != std::string_view::npos) {
+    auto& address = reinterpret_cast<sockaddr_in6&>(storage);
+    address.sin6_family = AF_INET6;
+    address.sin6_port = htons(port);
+    ::inet_pton(AF_INET6, host, &address.sin6_addr);
+    length = sizeof(address);
+  } else {
+    auto& address = reinterpret_cast<sockaddr_in&>(storage);
+    address.sin_family = AF_INET;
+    address.sin_port = htons(port);
+    ::inet_pton(AF_INET, host, &address.sin_addr);
+    length = sizeof(address);
+  }
+  fd_ = ::socket(storage.ss_family, SOCK_STREAM, 0);
+  if (::connect(fd_, reinterpret_cast<sockaddr*>(&storage), length) != 0) {
     ::close(fd_);
     fd_ = -1;
   }

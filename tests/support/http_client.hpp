@@ -23,6 +23,7 @@ struct RawResponse {
 
 class RawClient {
  public:
+  // host: an IPv4 or IPv6 address.
   explicit RawClient(std::uint16_t port, const char* host = "127.0.0.1");
   RawClient(const RawClient&) = delete;
   RawClient& operator=(const RawClient&) = delete;
