@@ -10,6 +10,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-dev
   xvfb xdotool xclip x11-apps imagemagick wrk curl procps iproute2
+  haproxy openssl
 )
 
 missing=()
