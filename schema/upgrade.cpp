@@ -1,6 +1,8 @@
 // The upgrade sequence, step by step.
 #include "schema/upgrade.hpp"
 
+#include <unistd.h>
+
 #include <initializer_list>
 #include <optional>
 #include <string>
@@ -10,7 +12,9 @@
 #include "db/db_error.hpp"
 #include "db/statement.hpp"
 #include "db/transaction.hpp"
+#include "schema/object_forms.hpp"
 #include "schema/schema_objects.hpp"
+#include "schema/upgrade_report.hpp"
 #include "text/latin1.hpp"
 
 namespace vantor::schema {
@@ -20,8 +24,8 @@ namespace {
 // statement commits on its own.
 class UpgradeConnection {
  public:
-  UpgradeConnection(SchemaUpgrade::Connector connect, db::TransactionKind kind)
-      : connect_(std::move(connect)), kind_(kind) {}
+  UpgradeConnection(SchemaUpgrade::Connector connect, db::TransactionKind kind, Failures& failures)
+      : connect_(std::move(connect)), kind_(kind), failures_(failures) {}
 
   void connect() {
     if (!attachment_.attached()) attachment_ = connect_();
@@ -42,6 +46,10 @@ class UpgradeConnection {
     return text::latin1_to_utf8(statement.read_blob(transaction, 0));
   }
 
+  void note_failure(std::string_view statement, const std::exception& failure) {
+    failures_[named_object(statement)].emplace_back(failure.what());
+  }
+
   void execute(std::initializer_list<std::string_view> texts) {
     connect();
     db::Transaction transaction(attachment_, kind_);
@@ -54,6 +62,7 @@ class UpgradeConnection {
  private:
   SchemaUpgrade::Connector connect_;
   db::TransactionKind kind_;
+  Failures& failures_;
   db::Attachment attachment_;
 };
 
@@ -61,12 +70,15 @@ class UpgradeConnection {
 // failure ends the step silently. Returns whether the whole step succeeded.
 template <typename Texts>
 bool run_step(UpgradeConnection& connection, const Texts& texts) {
-  try {
-    for (std::string_view text : texts) connection.execute({text});
-    return true;
-  } catch (const std::exception&) {
-    return false;
+  for (std::string_view text : texts) {
+    try {
+      connection.execute({text});
+    } catch (const std::exception& failure) {
+      connection.note_failure(text, failure);
+      return false;
+    }
   }
+  return true;
 }
 
 bool step(UpgradeConnection& connection, std::initializer_list<std::string_view> texts) {
@@ -88,24 +100,6 @@ bool install(Connections& connections, std::initializer_list<Object> objects) {
   return run_step(connections.of(schema_object(*objects.begin()).connection), texts);
 }
 
-// A stored body as the comparison sees it: line breaks as LF, no blanks at line ends.
-std::string normalised(std::string_view body) {
-  std::string out;
-  std::size_t start = 0;
-  while (start <= body.size()) {
-    std::size_t end = body.find('\n', start);
-    if (end == std::string_view::npos) end = body.size();
-    std::string_view line = body.substr(start, end - start);
-    while (!line.empty() && (line.back() == ' ' || line.back() == '\r' || line.back() == '\t')) line.remove_suffix(1);
-    out += line;
-    if (end == body.size()) break;
-    out += '\n';
-    start = end + 1;
-  }
-  while (!out.empty() && out.back() == '\n') out.pop_back();
-  return out;
-}
-
 // Replaces a DOROOM that still has the body earlier versions installed with the mended
 // one; a DOROOM that the ERP edited for itself is kept as it is.
 void refresh_doroom(Connections& connections) {
@@ -118,9 +112,35 @@ void refresh_doroom(Connections& connections) {
     std::string alter(doroom.text);
     alter.replace(0, std::string_view("CREATE").size(), "ALTER");
     connection.execute({alter});
-  } catch (const std::exception&) {
+  } catch (const std::exception& failure) {
     // like every step: its failure is swallowed and the sequence goes on
+    connection.note_failure(doroom.text, failure);
   }
+}
+
+// Attachments to the database other than those of this process: whatever they hold
+// prepared cannot be dropped or replaced.
+std::optional<long> other_attachments(UpgradeConnection& main) {
+  try {
+    const auto count = main.read_text(
+        "select cast(cast(count(*) as varchar(18)) as blob sub_type text) from mon$attachments "
+        "where mon$system_flag = 0 and mon$attachment_id <> current_connection "
+        "and coalesce(mon$remote_pid, 0) <> " + std::to_string(::getpid()));
+    if (count) return std::stol(*count);
+  } catch (const std::exception&) {
+  }
+  return std::nullopt;  // a login that may not see them
+}
+
+// "update finished", followed by each object that has not its new form, and why.
+std::string checked_line(UpgradeConnection& main, const Failures& failures, std::optional<long> others) {
+  std::vector<ObjectForm> forms;
+  try {
+    forms = object_forms([&](std::string_view select) { return main.read_text(select); });
+  } catch (const std::exception& failure) {
+    return std::string("update finished; its objects could not be checked: ") + failure.what();
+  }
+  return finished_line(forms, failures, others);
 }
 
 }  // namespace
@@ -131,9 +151,10 @@ SchemaUpgrade::SchemaUpgrade(const std::string& database, const db::DatabaseSett
     : SchemaUpgrade([database, settings] { return db::Attachment::attach(database, settings); },
                     [database, settings] { return db::Attachment::attach(database, settings); }) {}
 
-UpgradeOutcome SchemaUpgrade::run() {
-  Connections connections{UpgradeConnection(main_, db::TransactionKind::ReadWrite),
-                          UpgradeConnection(ddl_, db::TransactionKind::ReadWriteNoWait)};
+UpgradeOutcome SchemaUpgrade::run(const std::function<void(const std::string&)>& tell) {
+  Failures failures;
+  Connections connections{UpgradeConnection(main_, db::TransactionKind::ReadWrite, failures),
+                          UpgradeConnection(ddl_, db::TransactionKind::ReadWriteNoWait, failures)};
   UpgradeConnection& main = connections.main;
   UpgradeConnection& ddl = connections.ddl;
   try {
@@ -142,6 +163,8 @@ UpgradeOutcome SchemaUpgrade::run() {
     return {false, std::string("update stopped, nothing changed: the DDL connection cannot be opened: ") +
                        failure.what()};
   }
+  const auto others = other_attachments(main);
+  if (tell) tell(starting_line(others));
   try {
     install(connections, {Object::CrMyInv2});                                        // 1
     step(main, {"alter table minventory add note varchar(20)"});                    // 2
@@ -186,7 +209,7 @@ UpgradeOutcome SchemaUpgrade::run() {
   } catch (const std::exception& failure) {
     return {false, std::string("update stopped: ") + failure.what()};
   }
-  return {true, "update finished"};
+  return {true, checked_line(main, failures, others)};
 }
 
 }  // namespace vantor::schema

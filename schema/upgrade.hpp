@@ -26,8 +26,10 @@ class SchemaUpgrade {
 
   // Runs the sequence once. It stops early, having dropped nothing, when the DDL
   // connection cannot be opened at the start, and before the final triggers when it
-  // cannot be opened again near the end; the outcome says so.
-  UpgradeOutcome run();
+  // cannot be opened again near the end; the outcome says so. Before it starts, tell
+  // hears how many other attachments the database has; the finished outcome names
+  // each object that has not its new form, and why.
+  UpgradeOutcome run(const std::function<void(const std::string&)>& tell = {});
 
  private:
   Connector main_;

@@ -48,7 +48,8 @@ class CommandQueue {
 };
 
 int update_once(const shell::ServerConfig& config) {
-  const auto outcome = schema::SchemaUpgrade(config.database, config.db).run();
+  const auto outcome = schema::SchemaUpgrade(config.database, config.db).run(
+      [](const std::string& line) { std::cout << line << std::endl; });
   (outcome.finished ? std::cout : std::cerr) << outcome.message << std::endl;
   return outcome.finished ? 0 : 1;
 }

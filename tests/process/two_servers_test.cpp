@@ -6,6 +6,8 @@
 #include <thread>
 #include <vector>
 
+#include "schema/schema_objects.hpp"
+#include "schema/upgrade.hpp"
 #include "tests/support/http_client.hpp"
 #include "tests/support/server_process.hpp"
 #include "tests/support/test_database.hpp"
@@ -45,6 +47,37 @@ TEST(TwoServers, ConcurrentRoomRequestsOnOneDatabaseAllSucceed) {
   second.command("exit");
   EXPECT_EQ(first.wait_for_exit(), 0);
   EXPECT_EQ(second.wait_for_exit(), 0);
+}
+
+// The database server here (Firebird 3, SuperServer) lets the upgrade replace a procedure
+// that another process holds prepared: the upgrade counts that process and, at its end,
+// finds every object in its new form, while the other server goes on answering.
+TEST(TwoServers, AnUpgradeBesideAServerThatHoldsPpricePreparedCountsItAndChecksEveryObject) {
+  TestDatabase database;
+  std::string earlier(schema::schema_object(schema::Object::DoPrice).text);
+  earlier.replace(0, 6, "ALTER");
+  earlier.insert(earlier.find("BEGIN") + 5, " /* earlier */");
+  database.execute(earlier);
+  ServerProcess other("8088", database.connection_string());
+  ASSERT_TRUE(other.wait_for_output("ON PORT 8088"));
+  ASSERT_NE(http_get(8088, "/price?code=A300")->body.find("\"item\":\"A300\""), std::string::npos);
+  const std::string attached = database.scalar(
+      "select count(*) from mon$attachments where mon$system_flag = 0 and mon$attachment_id <> current_connection");
+  ASSERT_NE(attached, "0");
+
+  std::vector<std::string> told;
+  const auto outcome = schema::SchemaUpgrade(database.connection_string(), {}).run(
+      [&](const std::string& line) { told.push_back(line); });
+  ASSERT_EQ(told.size(), 1u);
+  EXPECT_EQ(told[0], "update starting: " + attached + (attached == "1" ? " other attachment" : " other attachments") +
+                         " to the database; what they use may not be replaceable");
+  EXPECT_EQ(outcome.message, "update finished");
+  EXPECT_EQ(database.scalar("select rdb$procedure_source from rdb$procedures where rdb$procedure_name = 'PPRICE'")
+                .find("/* earlier */"),
+            std::string::npos);
+  EXPECT_NE(http_get(8088, "/price?code=A300")->body.find("\"item\":\"A300\""), std::string::npos);
+  other.command("exit");
+  EXPECT_EQ(other.wait_for_exit(), 0);
 }
 
 }  // namespace

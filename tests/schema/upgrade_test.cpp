@@ -36,9 +36,16 @@ TEST(SchemaUpgrade, TwoRunsInstallEverythingOnADatabaseWithoutTheObjects) {
   TestDatabase database(test::Template::Erp);
   auto upgrade = upgrade_of(database);
 
-  EXPECT_TRUE(upgrade.run().finished);
+  std::vector<std::string> told;
+  const auto first = upgrade.run([&](const std::string& line) { told.push_back(line); });
+  EXPECT_EQ(told, std::vector<std::string>{"update starting: no other attachments to the database"});
+  EXPECT_TRUE(first.finished);
   // columns and steps that come before the table exists leave a partial installation
   EXPECT_EQ(objects(database), "MYINV MYITE PPRICE | 1 | 6 | ");
+  // the end line names what is missing, and why when a statement said so
+  EXPECT_EQ(first.message.substr(0, 150),
+            "update finished: PRODUCT not installed; MOBRSERVE not installed; DOROOM not installed; "
+            "MINVENTORYTRIGGER1 not installed: unsuccessful metadata update;");
 
   const auto second = upgrade.run();
   EXPECT_TRUE(second.finished);
@@ -79,6 +86,7 @@ TEST(SchemaUpgrade, ARunOnACompleteInstallationReplacesObjectsButKeepsDoroomAndQ
 
   const auto outcome = upgrade_of(database).run();
   EXPECT_TRUE(outcome.finished) << outcome.message;
+  EXPECT_EQ(outcome.message, "update finished: DOROOM kept: the database's own version");
 
   EXPECT_NE(database.scalar("select rdb$procedure_source from rdb$procedures where rdb$procedure_name = 'DOROOM'")
                 .find("/* kept */"),
@@ -106,6 +114,22 @@ TEST(SchemaUpgrade, AnInstalledDoroomOfTheEarlierTextIsReplacedWithTheMendedOne)
   EXPECT_TRUE(upgrade_of(database).run().finished);
   database.rows("select * from doroom('2024-06-01', '2024-06-07')", test::Access::Write);
   EXPECT_EQ(database.scalar(spanning), "*");
+}
+
+TEST(SchemaUpgrade, AProcedureBeingEditedElsewhereIsReportedNotReplacedWithTheConflict) {
+  TestDatabase database;
+  std::string earlier(schema_object(Object::DoPrice).text);
+  earlier.replace(0, 6, "ALTER");
+  earlier.insert(earlier.find("BEGIN") + 5, " /* earlier */");
+  database.execute(earlier);
+  // an ERP admin's uncommitted edit of the procedure
+  test::RowLock editing(database, "comment on procedure PPRICE is 'being edited'");
+  db::DatabaseSettings quick;
+  quick.lock_timeout = std::chrono::seconds(1);
+  const auto outcome = SchemaUpgrade(database.connection_string(), quick).run();
+  EXPECT_TRUE(outcome.finished);
+  EXPECT_EQ(outcome.message.rfind("update finished: PPRICE not replaced: ", 0), 0u) << outcome.message;
+  EXPECT_EQ(outcome.message.find("already exists"), std::string::npos) << outcome.message;
 }
 
 TEST(SchemaUpgrade, NothingIsDroppedWhenTheDdlConnectionCannotOpen) {
