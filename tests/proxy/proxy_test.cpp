@@ -49,6 +49,7 @@ class Haproxy {
       ::setenv("VANTOR_PROXY_HTTPS", kProxy, 1);
       ::setenv("VANTOR_PROXY_HTTP", "127.0.0.1:8096", 1);
       ::setenv("VANTOR_PROXY_CERT", certificate.c_str(), 1);
+      ::setenv("VANTOR_PROXY_SOCKET", (folder / "admin.sock").c_str(), 1);
       ::setenv("VANTOR_SERVER1", "127.0.0.1:8092", 1);
       ::setenv("VANTOR_ADMIN1", "8094", 1);
       ::setenv("VANTOR_SERVER2", "127.0.0.1:8093", 1);

@@ -137,10 +137,13 @@ TEST(AdhocAccess, ASecondLoginServesTheCallersStatementsOnly) {
     server.database().execute(std::string("grant select on ") + table + " to VANTOR_TEST_READER");
   }
   server.database().execute(kWritingProcedure);
+  const std::string generator = server.database().scalar("select gen_id(genall, 0) from rdb$database");
   EXPECT_EQ(server.body("/myjson?query=current_user+from+rdb$database"), R"([{"user":"VANTOR_TEST_READER"}])");
   EXPECT_EQ(server.body("/myjson?query=insert+into+oy+(sn,name1)+values+('1','x')"), "Bye Bye ");
   EXPECT_EQ(server.body("/myjson?query=set+generator+genall+to+5"), "Bye Bye ");
-  EXPECT_NE(server.database().scalar("select gen_id(genall, 0) from rdb$database"), "5");
+  EXPECT_EQ(server.body("/myjson?query=gen_id(genall,+1)+from+rdb$database"), "Bye Bye ");  // no USAGE granted
+  EXPECT_EQ(server.body("/myjson?query=select+n+from+WRITES_OY"), "Bye Bye ");  // no EXECUTE granted
+  EXPECT_EQ(server.database().scalar("select gen_id(genall, 0) from rdb$database"), generator);
   EXPECT_EQ(server.database().scalar("select count(*) from oy"), "0");
   // every other route keeps the main login with its rights to write
   EXPECT_EQ(server.body("/inventory?deviceid=T1&barcode=6221000&qty=3&note=ok"), "Qty Entry for 6221000 Done");
