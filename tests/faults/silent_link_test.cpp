@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <future>
 #include <iostream>
 #include <thread>
 
@@ -37,7 +38,17 @@ TEST(SilentLink, RequestsGetTheEmptyAnswerAndTheServerServesAgainWhenTheLinkIsBa
 
   relay.stall();
   auto start = Clock::now();
-  const auto stalled = server.get(kWhqty);  // blocked on the silent link until the probe cuts it
+  // blocked on the silent link until the probe cuts it
+  auto blocked = std::async(std::launch::async, [&] { return server.get(kWhqty); });
+  std::this_thread::sleep_for(300ms);
+  // it holds a worker, not the event loop: other connections are served meanwhile
+  RawClient other(server.port());
+  other.send("OPTIONS / HTTP/1.1\r\nHost: x\r\nConnection: close\r\n\r\n");
+  const auto other_answer = other.read();
+  ASSERT_TRUE(other_answer);
+  EXPECT_EQ(other_answer->status_line, "HTTP/1.1 200 OK");
+  EXPECT_EQ(blocked.wait_for(0s), std::future_status::timeout);
+  const auto stalled = blocked.get();
   const double first_answer = seconds_since(start);
   EXPECT_EQ(stalled.status_line, "HTTP/1.1 200 OK");
   EXPECT_EQ(stalled.body, "");
