@@ -5,7 +5,6 @@
 #include <cstdio>
 #include <ctime>
 #include <optional>
-#include <stdexcept>
 
 #include "db/db_error.hpp"
 #include "db/session.hpp"
@@ -34,8 +33,6 @@ struct RouteResult {
   Outcome outcome;
 };
 
-// The one place where a failure becomes an answer: a database that cannot be reached
-// gives the empty answer, any other failure "Some Error !!". The operator reads why.
 // Who called what, with which parameters: the head of the request's log block.
 ParamList logged_request(const HttpRequest& request, std::string_view path, RequestLog& log) {
   ParamList params(build_param_list(request.target, request.content_type, request.body));
@@ -45,6 +42,8 @@ ParamList logged_request(const HttpRequest& request, std::string_view path, Requ
   return params;
 }
 
+// The one place where a failure becomes an answer: a database that cannot be reached
+// gives the empty answer, any other failure "Some Error !!". The operator reads why.
 RouteResult run_route(const HttpRequest& request, std::string_view path, const Route& route, db::DbSession& session,
                       ServerContext& server, RequestLog& log) {
   const ParamList params = logged_request(request, path, log);
@@ -87,7 +86,7 @@ std::string access_line(const HttpRequest& request, std::string_view path, Outco
 RouteResult closed_route(const HttpRequest& request, std::string_view path, const Route& route, ServerContext& server,
                          RequestLog& log) {
   logged_request(request, path, log);
-  log.failure(std::runtime_error("statements of the caller are closed (adhoc = off)"));
+  log.failure("statements of the caller are closed (adhoc = off)");
   const bool echo = route.echoed && server.options.echo;
   return {encode::FinishResponse(std::string(kFallbackAnswer), encode::AnswerKind::Json, echo, log), Outcome::Fallback};
 }

@@ -36,6 +36,24 @@ std::string stored_select(Kind kind, const std::string& name) {
   return {};
 }
 
+// A stored body as the comparison sees it: line breaks as LF, no blanks at line ends.
+std::string normalised(std::string_view body) {
+  std::string out;
+  std::size_t start = 0;
+  while (start <= body.size()) {
+    std::size_t end = body.find('\n', start);
+    if (end == std::string_view::npos) end = body.size();
+    std::string_view line = body.substr(start, end - start);
+    while (!line.empty() && (line.back() == ' ' || line.back() == '\r' || line.back() == '\t')) line.remove_suffix(1);
+    out += line;
+    if (end == body.size()) break;
+    out += '\n';
+    start = end + 1;
+  }
+  while (!out.empty() && out.back() == '\n') out.pop_back();
+  return out;
+}
+
 // text from the first whole word keyword (any case) on; empty when there is none.
 std::string_view from_word(std::string_view text, std::string_view keyword) {
   const std::string lower = text::ascii_lowercase(text);
@@ -69,22 +87,7 @@ std::string named_object(std::string_view ddl) {
   return text::ascii_uppercase(rest.substr(0, length));
 }
 
-std::string normalised(std::string_view body) {
-  std::string out;
-  std::size_t start = 0;
-  while (start <= body.size()) {
-    std::size_t end = body.find('\n', start);
-    if (end == std::string_view::npos) end = body.size();
-    std::string_view line = body.substr(start, end - start);
-    while (!line.empty() && (line.back() == ' ' || line.back() == '\r' || line.back() == '\t')) line.remove_suffix(1);
-    out += line;
-    if (end == body.size()) break;
-    out += '\n';
-    start = end + 1;
-  }
-  while (!out.empty() && out.back() == '\n') out.pop_back();
-  return out;
-}
+bool is_earlier_doroom(std::string_view stored) { return normalised(stored) == normalised(earlier_doroom_body()); }
 
 std::vector<ObjectForm> object_forms(const TextReader& read) {
   std::vector<ObjectForm> forms;
@@ -95,8 +98,7 @@ std::vector<ObjectForm> object_forms(const TextReader& read) {
     Form form = Form::Missing;
     if (stored) {
       form = same_body(final.kind, *stored, object.text) ? Form::New : Form::Earlier;
-      if (form == Form::Earlier && final.object == Object::DoRoom &&
-          normalised(from_word(*stored, "begin")) != normalised(earlier_doroom_body())) {
+      if (form == Form::Earlier && final.object == Object::DoRoom && !is_earlier_doroom(*stored)) {
         form = Form::Own;
       }
     }

@@ -34,7 +34,8 @@ std::vector<ObjectForm> object_forms(const TextReader& read);
 // "CREATE PROCEDURE PPRICE (" and "drop procedure pprice" -> PPRICE.
 std::string named_object(std::string_view ddl);
 
-// A stored body as the comparison sees it: line breaks as LF, no blanks at line ends.
-std::string normalised(std::string_view body);
+// Whether a stored DOROOM body is the one earlier versions installed (line breaks and
+// blanks at line ends aside): the upgrade replaces that one and keeps any other.
+bool is_earlier_doroom(std::string_view stored);
 
 }  // namespace vantor::schema

@@ -108,7 +108,7 @@ void refresh_doroom(Connections& connections) {
   try {
     const auto stored = connection.read_text(
         "select rdb$procedure_source from rdb$procedures where rdb$procedure_name = 'DOROOM'");
-    if (!stored || normalised(*stored) != normalised(earlier_doroom_body())) return;
+    if (!stored || !is_earlier_doroom(*stored)) return;
     std::string alter(doroom.text);
     alter.replace(0, std::string_view("CREATE").size(), "ALTER");
     connection.execute({alter});
