@@ -87,6 +87,8 @@ double currency_rate(RowLookups& lookups) {
   }
 }
 
+// The supplier's name and telephone and the rate of currency 2 either come with the
+// price row itself (one round trip) or are looked up after it (two more).
 class PriceLookup final : public RowCompleter {
  public:
   PriceLookup(QueryCursor& cursor, RowLookups& lookups)
@@ -96,19 +98,33 @@ class PriceLookup final : public RowCompleter {
         foreign_(column(cursor, "priceus")),
         name_(column(cursor, "supplier_name")),
         tel_(column(cursor, "tel")),
-        rate_(currency_rate(lookups)) {}
+        brought_name_(cursor.find_undeclared("SUPPLIER_SNAME")),
+        brought_tel_(cursor.find_undeclared("SUPPLIER_TEL1")),
+        brought_rate_(cursor.find_undeclared("CURR2_RATE")),
+        rate_(brought_rate_ ? 0 : currency_rate(lookups)) {}
 
   void complete(QueryCursor& cursor) override {
-    fill_supplier(cursor);
+    if (brought_name_ && brought_tel_) {
+      copy_text(cursor, *brought_name_, name_);
+      copy_text(cursor, *brought_tel_, tel_);
+    } else {
+      look_up_supplier(cursor);
+    }
+    const double rate = brought_rate_ ? number(cursor, *brought_rate_) : rate_;
     try {
-      cursor.set_computed_number(foreign_, price_in_currency(number(cursor, price_), rate_));
+      cursor.set_computed_number(foreign_, price_in_currency(number(cursor, price_), rate));
     } catch (const std::exception&) {
       cursor.set_computed_number(foreign_, 0);
     }
   }
 
  private:
-  void fill_supplier(QueryCursor& cursor) {
+  static void copy_text(QueryCursor& cursor, std::size_t from, std::size_t to) {
+    const Cell& value = cursor.cell(from);
+    if (!value.null) cursor.set_computed_text(to, std::string(value.text));
+  }
+
+  void look_up_supplier(QueryCursor& cursor) {
     const Cell& supplier = cursor.cell(supplier_);
     if (supplier.null) return;
     auto found = lookups_.lookup(query(Query::Supp), Params{{"sid", std::string(supplier.text)}});
@@ -121,6 +137,7 @@ class PriceLookup final : public RowCompleter {
 
   RowLookups& lookups_;
   std::size_t price_, supplier_, foreign_, name_, tel_;
+  std::optional<std::size_t> brought_name_, brought_tel_, brought_rate_;
   double rate_;
 };
 

@@ -106,8 +106,27 @@ std::vector<QueryDef> build_catalogue() {
        .columns = {{"item", Text, 20}, {"priceid", Int32}, {"price", Double}, {"discount", Double}, {"currid", Int32},
         {"vat", Double}, {"pricevat", Double, 0, Calculated}},
        .hook = RowHook::PriceWithTax},
-      // the price record of one code, with foreign-currency price and supplier
+      // the price record of one code, with the supplier's name and telephone and the rate of
+      // currency 2 brought along in the same round trip (the completer moves them into
+      // supplier_name, tel and priceus); on a database where it fails (no CURR table, say)
+      // the plain form answers
       {.id = Query::Price,
+       .name = "PRICE",
+       .kind = QueryKind::Select,
+       .text = "select pprice.*,Stock.COSTUS,STOCK.SUPPLIER,"
+               " (select first 1 sname from sub where smain='False' and sid=stock.supplier) as SUPPLIER_SNAME,"
+               " (select first 1 tel1 from sub where smain='False' and sid=stock.supplier) as SUPPLIER_TEL1,"
+               " (select first 1 currval from curr where currid=2) as CURR2_RATE"
+               "  from pprice(:code,:wh),stock  where stock.item=pprice.item  order by item  rows 1",
+       .params = {{"code", P::Text, 20}, {"wh", P::Text, 3}},
+       .columns = {{"item", Text, 20}, {"BARCODE", Text, 20}, {"price1", Double}, {"priceus", Double, 0, Calculated},
+        {"Qty", Double}, {"PACK", Double}, {"discount", Double}, {"DESCR1", Text, 102}, {"COSTUS", Double},
+        {"SUPPLIER", Text, 20}, {"supplier_name", Text, 50, Lookup}, {"tel", Text, 50, Lookup}},
+       .hook = RowHook::PriceLookup,
+       .single_row = true,
+       .plainer = Query::PricePlain},
+      // the same price record without the supplier and the rate: they are looked up after it
+      {.id = Query::PricePlain,
        .name = "PRICE",
        .kind = QueryKind::Select,
        .text = "select pprice.*,Stock.COSTUS,STOCK.SUPPLIER  from pprice(:code,:wh),stock  where stock.item=pprice.item  order by item  rows 1",

@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "db/param_text.hpp"
@@ -37,12 +38,20 @@ class PreparedQuery {
 class StatementCache {
  public:
   PreparedQuery& get(Attachment& attachment, Transaction& transaction, std::string_view text);
-  void clear() noexcept { entries_.clear(); }
+  void clear() noexcept {
+    entries_.clear();
+    refused_.clear();
+  }
+  // Texts that failed on this attachment before giving a row, so that a plainer form is
+  // opened at once instead of failing on every request.
+  bool refused(std::string_view text) const { return refused_.contains(std::string(text)); }
+  void refuse(std::string_view text) { refused_.emplace(text); }
   std::size_t size() const noexcept { return entries_.size(); }
 
  private:
   static constexpr std::size_t kMaxEntries = 256;
   std::unordered_map<std::string, std::unique_ptr<PreparedQuery>> entries_;
+  std::unordered_set<std::string> refused_;
 };
 
 }  // namespace vantor::db

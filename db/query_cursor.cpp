@@ -105,6 +105,17 @@ std::optional<std::size_t> QueryCursor::find_column(std::string_view name) const
   return std::nullopt;
 }
 
+std::optional<std::size_t> QueryCursor::find_undeclared(std::string_view name) {
+  for (int i = 0; i < statement_.output_count(); ++i) {
+    if (!text::iequals(text::latin1_to_utf8(statement_.output_name(i)), name)) continue;
+    slots_.push_back(Slot{i, class_of(statement_.output(i))});
+    cells_.emplace_back();
+    texts_.emplace_back();
+    return slots_.size() - 1;
+  }
+  return std::nullopt;
+}
+
 void QueryCursor::set_computed_number(std::size_t column, double value) {
   Cell& cell = cells_[column];
   cell.cls = slots_[column].cls;

@@ -49,6 +49,10 @@ class QueryCursor final : public RowSource {
   void prefetch() { pending_ = statement_fetch() ? Pending::Row : Pending::End; }
   // Index of the column named name (without regard to case).
   std::optional<std::size_t> find_column(std::string_view name) const;
+  // A result column the query does not declare (a value brought along for a completer):
+  // its index for cell(), or nothing when the statement has no such column. Ask before
+  // the first row.
+  std::optional<std::size_t> find_undeclared(std::string_view name);
   // For completers: the value of a calculated or lookup column of the current row.
   void set_computed_number(std::size_t column, double value);
   void set_computed_text(std::size_t column, std::string text);

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -48,6 +49,7 @@ enum class Query {
   ProductDate,
   PricesGr,
   Price,
+  PricePlain,
   Supp,
   Curr,
   WhQty,
@@ -92,6 +94,9 @@ struct QueryDef {
   // The statement gives at most one row ("rows 1", a key): its row comes back with the
   // execution itself, one round trip instead of two.
   bool single_row = false;
+  // The form to open instead when this one fails before handing out a row for any reason
+  // but a lost link: a database whose schema lacks what it reads along.
+  std::optional<Query> plainer = std::nullopt;
 };
 
 }  // namespace vantor::db

@@ -64,9 +64,8 @@ bool DbSession::unreachable(const std::exception& failure) {
 }
 
 std::unique_ptr<QueryCursor> DbSession::open(const QueryDef& def, const Params& params, Transaction* transaction) {
-  auto cursor = first_round_trip([&] {
-    return open_once(Source{def, def.text, true}, params, transaction != nullptr ? *transaction : read_transaction());
-  });
+  auto cursor = first_round_trip(
+      [&] { return open_preferred(def, params, transaction != nullptr ? *transaction : read_transaction()); });
   if (!cursor) throw DbError("The statement returns no result set", false);
   return cursor;
 }
@@ -77,6 +76,22 @@ std::unique_ptr<QueryCursor> DbSession::open_client_statement(std::string_view t
     return open_once(Source{query(Query::ClientStatement), text, false, allowed}, params,
                      transaction != nullptr ? *transaction : read_transaction());
   });
+}
+
+// A query with a plainer form falls back to it when it fails on this database for any
+// reason but a lost link; both are reads, so running the second after the first is safe.
+std::unique_ptr<QueryCursor> DbSession::open_preferred(const QueryDef& def, const Params& params,
+                                                       Transaction& transaction) {
+  if (def.plainer && !slot_.statements.refused(def.text)) {
+    try {
+      return open_once(Source{def, def.text, true}, params, transaction);
+    } catch (const DbError& failure) {
+      if (attachment_lost(failure)) throw;
+      slot_.statements.refuse(def.text);
+    }
+  }
+  const QueryDef& chosen = def.plainer ? query(*def.plainer) : def;
+  return open_once(Source{chosen, chosen.text, true}, params, transaction);
 }
 
 // The lookups of a row completer run inside an open that already made the request's

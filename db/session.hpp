@@ -72,6 +72,7 @@ class DbSession final : private RowLookups {
   std::unique_ptr<QueryCursor> lookup(const QueryDef& def, const Params& params) override;
   PreparedQuery& prepare(std::string_view text, bool keep);
   std::unique_ptr<QueryCursor> open_once(const Source& source, const Params& params, Transaction& transaction);
+  std::unique_ptr<QueryCursor> open_preferred(const QueryDef& def, const Params& params, Transaction& transaction);
   template <typename Work>
   auto first_round_trip(Work work);
   bool attachment_lost(const DbError& failure);

@@ -3,6 +3,8 @@
 
 #include <map>
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "db/attachment_pool.hpp"
 #include "db/catalogue.hpp"
@@ -83,6 +85,56 @@ TEST_F(CalculatedColumns, PriceInCurrencyIsZeroWithoutAUsableRate) {
     auto price = open(Query::Price, Params{{"code", std::string("A100")}, {"wh", std::string("%%")}});
     ASSERT_TRUE(price->next());
     EXPECT_DOUBLE_EQ(number(*price, "priceus"), 0);
+  }
+}
+
+// Every value of the one row of a price lookup, as text.
+std::vector<std::string> price_row(DbSession& session, Query id, const std::string& code) {
+  auto cursor = session.open(query(id), Params{{"code", code}, {"wh", std::string("%%")}});
+  std::vector<std::string> values;
+  while (cursor->next()) {
+    for (std::size_t i = 0; i < cursor->columns().size(); ++i) {
+      const Cell& cell = cursor->cell(i);
+      if (cell.null) {
+        values.push_back("<null>");
+      } else {
+        values.push_back(cell.cls == ColumnClass::Text ? std::string(cell.text) : std::to_string(cell.real));
+      }
+    }
+  }
+  return values;
+}
+
+// The price row brings the supplier and the rate along; looking them up after it must
+// give the same values in every case of supplier.
+TEST_F(CalculatedColumns, PriceInOneRoundTripGivesWhatTheLookupsGive) {
+  for (const char* change : {
+           "update stock set supplier = '41' where item = 'A200'",      // a main account: no supplier
+           "update stock set supplier = '60001' where item = 'A300'",   // a supplier without telephone
+           "update sub set tel1 = null where sid = '60001'",
+           "update stock set supplier = '53001 ' where item = 'A400'",  // trailing blank
+           "update stock set supplier = null where item = 'B100'"}) {
+    database_.execute(change);
+  }
+  open(Query::Company);  // attaches
+  for (const char* code : {"A100", "A200", "A300", "A400", "B100", "C100", "no such code"}) {
+    SCOPED_TRACE(code);
+    EXPECT_EQ(price_row(*session_, Query::Price, code), price_row(*session_, Query::PricePlain, code));
+  }
+  EXPECT_EQ(price_row(*session_, Query::Price, "A300").at(10), "Other Account");
+}
+
+// A database without the currency table cannot prepare the one-round-trip form: the
+// plain form answers, with no rate and the supplier looked up.
+TEST_F(CalculatedColumns, PriceWithoutTheCurrencyTableFallsBackToLookups) {
+  database_.execute("drop procedure MYINV");
+  database_.execute("drop table CURR");
+  for (int request = 0; request < 2; ++request) {
+    auto price = open(Query::Price, Params{{"code", std::string("A100")}, {"wh", std::string("%%")}});
+    ASSERT_TRUE(price->next());
+    EXPECT_DOUBLE_EQ(number(*price, "priceus"), 0);
+    EXPECT_EQ(text(*price, "supplier_name"), "Tea Supplier Co");
+    EXPECT_TRUE((**lease_).statements.refused(query(Query::Price).text));
   }
 }
 
