@@ -135,12 +135,10 @@ bool Statement::execute_single(Transaction& transaction) {
   ISC_STATUS_ARRAY status{};
   XSQLDA* in = inputs_.count() > 0 ? inputs_.get() : nullptr;
   isc_dsql_execute2(status, transaction.handle(), &handle_, kSqlDialect, in, outputs_.get());
-  cursor_open_ = true;  // the server keeps the cursor open until it is closed
+  // a singleton execution leaves no cursor open: closing it again fails inside the client
+  // library (an exception thrown and caught there on every request)
   if (status[0] == 1 && status[1] == isc_stream_eof) return false;
-  if (failed(status)) {
-    close();
-    check_status(status);
-  }
+  check_status(status);
   return true;
 }
 
