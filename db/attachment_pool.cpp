@@ -48,17 +48,29 @@ AttachmentPool::~AttachmentPool() { detach_all(); }
 
 AttachmentPool::Lease AttachmentPool::borrow() {
   if (link_down_) throw DatabaseUnreachable(kLinkDown);
-  PooledAttachment* slot = nullptr;
-  std::string database;
-  std::uint64_t generation = 0;
-  {
-    std::unique_lock lock(mutex_);
-    available_.wait(lock, [&] { return !idle_.empty(); });
-    slot = idle_.back();
-    idle_.pop_back();
-    database = database_;
-    generation = generation_;
-  }
+  std::unique_lock lock(mutex_);
+  available_.wait(lock, [&] { return !idle_.empty(); });
+  PooledAttachment* slot = idle_.back();
+  idle_.pop_back();
+  std::string database = database_;
+  const std::uint64_t generation = generation_;
+  lock.unlock();
+  return ready(slot, std::move(database), generation);
+}
+
+std::optional<AttachmentPool::Lease> AttachmentPool::try_borrow() {
+  if (link_down_) throw DatabaseUnreachable(kLinkDown);
+  std::unique_lock lock(mutex_);
+  if (idle_.empty()) return std::nullopt;
+  PooledAttachment* slot = idle_.back();
+  idle_.pop_back();
+  std::string database = database_;
+  const std::uint64_t generation = generation_;
+  lock.unlock();
+  return ready(slot, std::move(database), generation);
+}
+
+AttachmentPool::Lease AttachmentPool::ready(PooledAttachment* slot, std::string database, std::uint64_t generation) {
   Lease lease(*this, *slot);
   if (slot->attachment.attached() && slot->generation == generation && !slot->broken) return lease;
   slot->database = std::move(database);

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -81,6 +82,8 @@ class AttachmentPool {
   // found gone). Throws DatabaseUnreachable with the client's message when the database
   // cannot be reached.
   Lease borrow();
+  // The same without waiting: nothing when every attachment is in use.
+  std::optional<Lease> try_borrow();
   // Detaches every attachment; those in use are detached when they come back.
   void detach_all() noexcept;
   // While the link is down (the link probe says so), borrowing fails at once with
@@ -103,6 +106,8 @@ class AttachmentPool {
 
  private:
   void give_back(PooledAttachment* slot) noexcept;
+  // Attaches slot anew when it has no attachment, an old one or one found gone.
+  Lease ready(PooledAttachment* slot, std::string database, std::uint64_t generation);
 
   mutable std::mutex mutex_;
   std::condition_variable available_;

@@ -9,6 +9,13 @@ void UpgradeGate::lock_shared() {
   ++readers_;
 }
 
+bool UpgradeGate::try_lock_shared() {
+  std::lock_guard lock(mutex_);
+  if (writer_ || writers_waiting_ != 0) return false;
+  ++readers_;
+  return true;
+}
+
 void UpgradeGate::unlock_shared() {
   std::lock_guard lock(mutex_);
   if (--readers_ == 0) changed_.notify_all();

@@ -11,6 +11,8 @@ namespace vantor::db {
 class UpgradeGate {
  public:
   void lock_shared();
+  // The shared side only if it is free now (no upgrade runs or waits).
+  bool try_lock_shared();
   void unlock_shared();
   void lock();
   void unlock();

@@ -4,13 +4,16 @@
 // of a big one that waits, and an answer bigger than the whole budget goes out alone
 // once nothing else is held, so none waits for ever.
 //
-// Used on the event loop's thread; held() and waiting() may be read from any thread.
+// Safe from any thread: go runs on the thread that acquires (when the bytes fit at once)
+// or on the one whose release makes room.
 #pragma once
 
 #include <atomic>
 #include <cstddef>
 #include <functional>
 #include <list>
+#include <mutex>
+#include <vector>
 
 namespace vantor::http {
 
@@ -20,6 +23,8 @@ class AnswerBudget {
 
   // Takes bytes and calls go at once when they fit; otherwise go is called once they do.
   void acquire(std::size_t bytes, std::function<void()> go);
+  // Takes bytes when they fit now and nothing waits; false otherwise (nothing taken).
+  bool try_acquire(std::size_t bytes);
   void release(std::size_t bytes);
   // Forgets the answers still waiting (at a stop).
   void drop_waiters();
@@ -33,7 +38,10 @@ class AnswerBudget {
     std::function<void()> go;
   };
   bool fits(std::size_t bytes) const { return held_ == 0 || held_ + bytes <= limit_; }
+  // With the lock held: the waiters that fit now, their room taken.
+  std::vector<std::function<void()>> take_ready();
 
+  std::mutex mutex_;
   std::size_t limit_;
   std::atomic<std::size_t> held_{0};
   std::list<Waiter> waiters_;

@@ -1,4 +1,4 @@
-// Listener and connections on Boost.Asio/Beast; request handling on the worker pool.
+// Listener and connections on Boost.Asio/Beast; requests on their loop or on the worker pool.
 #include "http/http_server.hpp"
 
 #include <utility>  // before Asio, which uses std::exchange
@@ -17,6 +17,7 @@
 
 #include "http/answer_budget.hpp"
 #include "http/client_address.hpp"
+#include "http/event_loop.hpp"
 #include "http/response_bytes.hpp"
 #include "http/worker_pool.hpp"
 
@@ -30,37 +31,54 @@ using error_code = boost::system::error_code;
 
 class Session;
 
+// One event loop and the connections it holds.
+struct Loop {
+  EventLoop events;
+  std::optional<asio::executor_work_guard<asio::io_context::executor_type>> work;
+  // Its open connections, under State::sessions_mutex. A connection usually ends on its
+  // loop, but one whose request was dropped at a stop may end where that job is dropped.
+  std::unordered_set<Session*> sessions;
+  // Connections that wait to read their next request until the queue has room (held
+  // here: nothing else of theirs is pending).
+  std::vector<std::shared_ptr<Session>> parked;
+  std::atomic<std::size_t> parked_count{0};
+
+  void resume_parked();
+};
+
 struct HttpServer::State {
   State(ServerSettings settings_in, RequestHandler handler_in, LockWaitTest may_wait_in)
       : settings(settings_in),
         handler(std::move(handler_in)),
         may_wait_on_lock(std::move(may_wait_in)),
         budget(settings.answer_budget),
-        workers(settings.workers) {}
+        workers(settings.workers) {
+    for (std::size_t i = 0; i < std::max<std::size_t>(1, settings.event_loops); ++i) {
+      loops.push_back(std::make_unique<Loop>());
+    }
+  }
 
   ServerSettings settings;
   RequestHandler handler;
   LockWaitTest may_wait_on_lock;
-  asio::io_context io{1};
-  std::optional<asio::executor_work_guard<asio::io_context::executor_type>> work;
-  std::vector<std::unique_ptr<tcp::acceptor>> acceptors;
-  // The open connections. A connection usually ends on the event loop, but one whose
-  // request was dropped at a stop may end where that job is dropped.
+  InlineHandler run_inline;
+  std::vector<std::unique_ptr<Loop>> loops;
+  std::atomic<std::size_t> next_loop{0};
+  std::vector<std::unique_ptr<tcp::acceptor>> acceptors;  // on the first loop
   std::mutex sessions_mutex;
-  std::unordered_set<Session*> sessions;
-  // Connections that wait to read their next request until the queue has room (held
-  // here: nothing else of theirs is pending).
-  std::vector<std::shared_ptr<Session>> parked;
-  std::atomic<std::size_t> parked_count{0};
   std::atomic<std::size_t> connections{0};
+  std::atomic<std::size_t> inline_running{0};
   std::atomic<bool> stopping{false};
+  bool started = false;
   std::function<void(const std::string&)> refused;
   std::uint16_t bound_port = 0;
   std::vector<std::string> listen_failures;
   AnswerBudget budget;
   WorkerPool workers;
-  std::thread loop;
 
+  asio::io_context& accepting_io() { return loops.front()->events.io(); }
+  // New connections are dealt to the loops in turn.
+  Loop& loop_for_next() { return *loops[next_loop++ % loops.size()]; }
   bool queue_full() const { return workers.queued() >= settings.queue_bound; }
   // Whether allow lets address in; a refusal is noted.
   bool allowed(const std::string& address) const {
@@ -68,7 +86,6 @@ struct HttpServer::State {
     if (refused) refused(address);
     return false;
   }
-  void resume_parked();
 };
 
 namespace {
@@ -84,14 +101,15 @@ constexpr std::size_t kWriteSlice = 256 * 1024;
 
 class Session : public std::enable_shared_from_this<Session> {
  public:
-  Session(tcp::socket socket, std::shared_ptr<HttpServer::State> state)
+  // The connection was counted when it was accepted.
+  Session(tcp::socket socket, std::shared_ptr<HttpServer::State> state, Loop& loop)
       : stream_(std::move(socket)),
         state_(std::move(state)),
+        loop_(loop),
         // room for the largest request the settings let in: its header section and body
         buffer_(state_->settings.max_header_bytes + state_->settings.max_body_bytes) {
-    ++state_->connections;
     std::lock_guard lock(state_->sessions_mutex);
-    state_->sessions.insert(this);
+    loop_.sessions.insert(this);
     error_code ignored;
     const auto remote = stream_.socket().remote_endpoint(ignored);
     remote_address_ = ignored ? std::string() : remote.address().to_string();
@@ -100,7 +118,7 @@ class Session : public std::enable_shared_from_this<Session> {
   ~Session() {
     {
       std::lock_guard lock(state_->sessions_mutex);
-      state_->sessions.erase(this);
+      loop_.sessions.erase(this);
     }
     --state_->connections;
   }
@@ -123,8 +141,8 @@ class Session : public std::enable_shared_from_this<Session> {
     if (closed_) return;
     if (state_->stopping) return close();
     if (state_->queue_full()) {
-      state_->parked.push_back(shared_from_this());
-      ++state_->parked_count;
+      loop_.parked.push_back(shared_from_this());
+      ++loop_.parked_count;
       return;
     }
     if (buffer_.size() > 0) return read_header();  // the next request is here already
@@ -180,6 +198,7 @@ class Session : public std::enable_shared_from_this<Session> {
     request.remote_address = client;
     parser_.reset();
     const bool may_wait = state_->may_wait_on_lock && state_->may_wait_on_lock(request.target);
+    if (!may_wait && run_inline(request)) return;
     watch_for_hang_up();
     auto self = shared_from_this();
     state_->workers.post(WorkerJob{
@@ -187,6 +206,24 @@ class Session : public std::enable_shared_from_this<Session> {
         [self] { asio::post(self->stream_.get_executor(), [self] { self->close(); }); },
         may_wait,
     });
+  }
+
+  // A request that cannot wait on a lock runs on the loop's thread when an attachment is
+  // free: no hand-over to a worker and back. True when it ran.
+  bool run_inline(const HttpRequest& request) {
+    if (!state_->run_inline || state_->stopping || !loop_.events.begin_inline()) return false;
+    ++state_->inline_running;
+    std::optional<HttpAnswer> answer = state_->run_inline(request);
+    const bool leading = loop_.events.end_inline();
+    --state_->inline_running;
+    if (!answer) return false;
+    if (leading) {
+      answer_with(std::move(*answer));
+    } else {  // the loop went on without this thread meanwhile
+      asio::post(stream_.get_executor(),
+                 [self = shared_from_this(), answer = std::move(*answer)]() mutable { self->answer_with(std::move(answer)); });
+    }
+    return true;
   }
 
   template <typename Message>
@@ -231,8 +268,12 @@ class Session : public std::enable_shared_from_this<Session> {
     stream_.socket().cancel(ignored);  // ends the watch for a hang-up
     answer_ = std::move(answer);
     head_bytes_ = response_head(answer_, keep_alive_ && !state_->stopping);
-    const std::size_t body = head_ ? 0 : answer_.body.size();
-    state_->budget.acquire(head_bytes_.size() + body, [self = shared_from_this()] { self->write(0); });
+    const std::size_t bytes = head_bytes_.size() + (head_ ? 0 : answer_.body.size());
+    if (state_->budget.try_acquire(bytes)) return write(0);
+    // room comes back on whichever loop writes: the write starts on this one
+    state_->budget.acquire(bytes, [self = shared_from_this()] {
+      asio::post(self->stream_.get_executor(), [self] { self->write(0); });
+    });
   }
 
   // Writes from offset of the body on; the head goes with the first slice. A HEAD
@@ -269,6 +310,7 @@ class Session : public std::enable_shared_from_this<Session> {
 
   beast::tcp_stream stream_;
   std::shared_ptr<HttpServer::State> state_;
+  Loop& loop_;
   beast::flat_buffer buffer_;
   std::optional<bhttp::request_parser<bhttp::string_body>> parser_;
   std::string remote_address_;
@@ -281,7 +323,7 @@ class Session : public std::enable_shared_from_this<Session> {
   std::string head_bytes_;
 };
 
-void HttpServer::State::resume_parked() {
+void Loop::resume_parked() {
   std::vector<std::shared_ptr<Session>> waiting;
   waiting.swap(parked);
   parked_count = 0;
@@ -302,12 +344,13 @@ bool admitted(const tcp::socket& socket, const HttpServer::State& state) {
 }
 
 void accept_next(tcp::acceptor& acceptor, const std::shared_ptr<HttpServer::State>& state) {
-  acceptor.async_accept([&acceptor, state](error_code ec, tcp::socket socket) {
+  Loop& loop = state->loop_for_next();
+  acceptor.async_accept(loop.events.io(), [&acceptor, state, &loop](error_code ec, tcp::socket socket) {
     if (state->stopping) return;
     if (ec) {
       if (ec == asio::error::operation_aborted) return;
       // out of descriptors and the like: try again shortly instead of spinning
-      auto timer = std::make_shared<asio::steady_timer>(state->io, std::chrono::milliseconds(50));
+      auto timer = std::make_shared<asio::steady_timer>(state->accepting_io(), std::chrono::milliseconds(50));
       timer->async_wait([&acceptor, state, timer](error_code) { accept_next(acceptor, state); });
       return;
     }
@@ -315,7 +358,10 @@ void accept_next(tcp::acceptor& acceptor, const std::shared_ptr<HttpServer::Stat
       error_code ignored;
       socket.close(ignored);  // accepted and closed at once, without an answer
     } else {
-      std::make_shared<Session>(std::move(socket), state)->start();
+      ++state->connections;
+      asio::post(loop.events.io(), [state, &loop, socket = std::move(socket)]() mutable {
+        std::make_shared<Session>(std::move(socket), state, loop)->start();
+      });
     }
     accept_next(acceptor, state);
   });
@@ -350,7 +396,10 @@ HttpServer::HttpServer(ServerSettings settings, RequestHandler handler, LockWait
   std::weak_ptr<State> weak = state_;
   state_->workers.set_on_dequeue([weak] {
     auto state = weak.lock();
-    if (state && state->parked_count > 0) asio::post(state->io, [state] { state->resume_parked(); });
+    if (!state) return;
+    for (auto& loop : state->loops) {
+      if (loop->parked_count > 0) asio::post(loop->events.io(), [state, &loop = *loop] { loop.resume_parked(); });
+    }
   });
 }
 
@@ -368,7 +417,7 @@ void HttpServer::start() {
   for (auto endpoint : endpoints) {
     if (state.bound_port != 0) endpoint.port(state.bound_port);  // an ephemeral port: the same for both
     try {
-      state.acceptors.push_back(open_acceptor(state.io, endpoint, state.settings.backlog));
+      state.acceptors.push_back(open_acceptor(state.accepting_io(), endpoint, state.settings.backlog));
       state.bound_port = state.acceptors.back()->local_endpoint().port();
     } catch (const boost::system::system_error& failure) {
       // a host without IPv6 listens on IPv4 only, and says nothing of it
@@ -387,54 +436,67 @@ void HttpServer::start() {
     throw std::runtime_error(message);
   }
   for (auto& acceptor : state.acceptors) accept_next(*acceptor, state_);
-  state.work.emplace(state.io.get_executor());
-  state.loop = std::thread([&state] { state.io.run(); });
+  for (auto& loop : state.loops) {
+    loop->work.emplace(loop->events.io().get_executor());
+    loop->events.start();
+  }
+  state.started = true;
 }
+
+void HttpServer::run_inline_when_free(InlineHandler run) { state_->run_inline = std::move(run); }
 
 void HttpServer::stop(const std::function<void()>& on_grace_expired) {
   auto& state = *state_;
-  if (state.stopping.exchange(true) || !state.loop.joinable()) {
-    if (state.loop.joinable()) state.loop.join();
+  if (state.stopping.exchange(true) || !state.started) {
+    for (auto& loop : state.loops) loop->events.join();
     return;
   }
   const auto deadline = std::chrono::steady_clock::now() + state.settings.stop_grace;
-  on_loop(state.io, [&state] {
+  on_loop(state.accepting_io(), [&state] {
     for (auto& acceptor : state.acceptors) {
       error_code ignored;
       acceptor->close(ignored);
     }
-    {
-      std::lock_guard lock(state.sessions_mutex);
-      for (Session* session : state.sessions) {
-        if (session->between_requests()) session->close();
-      }
-    }
-    state.parked.clear();  // outside the lock: a connection let go here ends at once
   });
+  for (auto& loop : state.loops) {
+    on_loop(loop->events.io(), [&state, &loop = *loop] {
+      {
+        std::lock_guard lock(state.sessions_mutex);
+        for (Session* session : loop.sessions) {
+          if (session->between_requests()) session->close();
+        }
+      }
+      loop.parked.clear();  // outside the lock: a connection let go here ends at once
+    });
+  }
   // requests not started yet are dropped, their connections closed without an answer
-  if (!state.workers.stop_before(deadline) && on_grace_expired) {
+  const bool workers_done = state.workers.stop_before(deadline);
+  while (state.inline_running > 0 && std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  if ((!workers_done || state.inline_running > 0) && on_grace_expired) {
     on_grace_expired();
     state.workers.stop();
   }
   // the answers of the requests that ran go out, each with "Connection: close"
   for (;;) {
     std::size_t open = 0;
-    on_loop(state.io, [&] {
+    {
       std::lock_guard lock(state.sessions_mutex);
-      open = state.sessions.size();
-    });
+      for (auto& loop : state.loops) open += loop->sessions.size();
+    }
     if (open == 0 || std::chrono::steady_clock::now() >= deadline) break;
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
   }
-  on_loop(state.io, [&state] {
-    {
+  for (auto& loop : state.loops) {
+    on_loop(loop->events.io(), [&state, &loop = *loop] {
       std::lock_guard lock(state.sessions_mutex);
-      for (Session* session : state.sessions) session->close();
-    }
-    state.budget.drop_waiters();  // answers still waiting for room go with their connections
-  });
-  state.work.reset();
-  state.loop.join();
+      for (Session* session : loop.sessions) session->close();
+    });
+  }
+  state.budget.drop_waiters();  // answers still waiting for room go with their connections
+  for (auto& loop : state.loops) loop->work.reset();
+  for (auto& loop : state.loops) loop->events.join();
   state.acceptors.clear();
 }
 
@@ -458,7 +520,16 @@ std::vector<std::string> HttpServer::listening_addresses() const {
 
 void HttpServer::on_refused(std::function<void(const std::string& address)> note) { state_->refused = std::move(note); }
 
-void HttpServer::post(std::function<void()> work) { asio::post(state_->io, std::move(work)); }
+void HttpServer::post(std::function<void()> work) {
+  // once every loop has turned
+  auto remaining = std::make_shared<std::atomic<std::size_t>>(state_->loops.size());
+  auto shared = std::make_shared<std::function<void()>>(std::move(work));
+  for (auto& loop : state_->loops) {
+    asio::post(loop->events.io(), [remaining, shared] {
+      if (--*remaining == 0) (*shared)();
+    });
+  }
+}
 
 std::size_t HttpServer::queued_requests() const { return state_->workers.queued(); }
 

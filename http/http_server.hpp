@@ -1,5 +1,6 @@
-// The HTTP server: one port on every local IPv4 and IPv6 address, connections held by an
-// event loop, requests run on a bounded pool of workers. Plain HTTP/1.1 with keep-alive.
+// The HTTP server: one port on every local IPv4 and IPv6 address, connections dealt to
+// event loops; a request that cannot wait on a lock runs on its loop when an attachment
+// is free, every other on a bounded pool of workers. Plain HTTP/1.1 with keep-alive.
 // Every wait has a bound: the queue of requests (reading stops while it is full), the
 // memory of answers (finished answers wait for room), and the stop's grace period.
 #pragma once
@@ -9,6 +10,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -36,6 +38,8 @@ struct ServerSettings {
   // How long writing one answer may take.
   std::chrono::milliseconds write_timeout{120'000};
   std::size_t workers = 2;
+  // Event loops, each holding its share of the connections.
+  std::size_t event_loops = 1;
   // Requests waiting for a worker; while the queue is full no further request is read.
   std::size_t queue_bound = 1024;
   // Answer bytes held in memory; an answer that does not fit waits for room.
@@ -51,6 +55,9 @@ struct ServerSettings {
 };
 
 using RequestHandler = std::function<HttpAnswer(const HttpRequest&)>;
+// Runs a request at once on the calling thread when it can do so without waiting;
+// nothing when it cannot (the request then goes to a worker).
+using InlineHandler = std::function<std::optional<HttpAnswer>(const HttpRequest&)>;
 // Whether the request of a target can wait on a row lock (such requests never take
 // every worker).
 using LockWaitTest = std::function<bool(std::string_view target)>;
@@ -69,6 +76,9 @@ class HttpServer {
   std::vector<std::string> listen_failures() const;
   // The addresses listened on, as "0.0.0.0:8080" and "[::]:8080".
   std::vector<std::string> listening_addresses() const;
+  // Requests that cannot wait on a lock are offered to run on their event loop first.
+  // Set it before start().
+  void run_inline_when_free(InlineHandler run);
   // Called on the event loop with the address of each connection or request that allow
   // refuses. Set it before start().
   void on_refused(std::function<void(const std::string& address)> note);

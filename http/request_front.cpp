@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <ctime>
 #include <optional>
+#include <shared_mutex>
 
 #include "db/db_error.hpp"
 #include "db/session.hpp"
@@ -105,6 +106,16 @@ RouteResult borrow_and_run(const HttpRequest& request, std::string_view path, co
   return run_route(request, path, route, session, server, log);
 }
 
+// The request's result, counted, logged and published.
+HttpAnswer answered(const HttpRequest& request, std::string_view path, const Route& route, RouteResult result,
+                    std::chrono::steady_clock::time_point started, ServerContext& server, RequestLog& log) {
+  const auto took = std::chrono::steady_clock::now() - started;
+  server.metrics.count(route.label, result.outcome, took);
+  if (server.options.access_log) log.access(access_line(request, path, result.outcome, result.answer.body.size(), took));
+  server.activity_log.publish(log.take());
+  return std::move(result.answer);
+}
+
 }  // namespace
 
 bool may_wait_on_lock(std::string_view target) {
@@ -117,13 +128,29 @@ HttpAnswer IdHTTPServer1CommandGet(const HttpRequest& request, ServerContext& se
   const Route& route = find_route(text::ascii_lowercase(path));
   RequestLog log;
   RouteResult result = route.client_statement && server.options.adhoc == AdhocMode::Off
-                                 ? closed_route(request, path, route, server, log)
-                                 : borrow_and_run(request, path, route, server, log);
-  const auto took = std::chrono::steady_clock::now() - started;
-  server.metrics.count(route.label, result.outcome, took);
-  if (server.options.access_log) log.access(access_line(request, path, result.outcome, result.answer.body.size(), took));
-  server.activity_log.publish(log.take());
-  return std::move(result.answer);
+                           ? closed_route(request, path, route, server, log)
+                           : borrow_and_run(request, path, route, server, log);
+  return answered(request, path, route, std::move(result), started, server, log);
+}
+
+std::optional<HttpAnswer> run_now_if_free(const HttpRequest& request, ServerContext& server) {
+  const auto started = std::chrono::steady_clock::now();
+  const std::string_view path = path_of(request.target);
+  const Route& route = find_route(text::ascii_lowercase(path));
+  if (route.may_wait_on_lock || route.client_statement) return std::nullopt;
+  if (!server.gate.try_lock_shared()) return std::nullopt;
+  std::shared_lock<db::UpgradeGate> hold(server.gate, std::adopt_lock);
+  RequestLog log;
+  std::optional<db::AttachmentPool::Lease> lease;
+  try {
+    if (auto free = server.pool.try_borrow()) lease.emplace(std::move(*free));
+  } catch (const std::exception& failure) {
+    log.failure(failure);
+    return answered(request, path, route, {encode::empty_answer(), Outcome::Empty}, started, server, log);
+  }
+  if (!lease) return std::nullopt;
+  db::DbSession session(**lease);
+  return answered(request, path, route, run_route(request, path, route, session, server, log), started, server, log);
 }
 
 }  // namespace vantor::http

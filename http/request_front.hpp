@@ -1,6 +1,8 @@
 // IdHTTPServer1CommandGet: the one handler every GET, POST and HEAD request runs through.
 #pragma once
 
+#include <optional>
+
 #include "db/attachment_pool.hpp"
 #include "db/upgrade_gate.hpp"
 #include "http/http_request.hpp"
@@ -30,6 +32,11 @@ struct ServerContext {
 // touching the database).
 // The log block of the request is published when it ends.
 HttpAnswer IdHTTPServer1CommandGet(const HttpRequest& request, ServerContext& server);
+
+// The same at once on the calling thread, for a request that cannot wait on a lock,
+// when an attachment is free and no upgrade runs or waits; nothing otherwise (the
+// request then goes the usual way).
+std::optional<HttpAnswer> run_now_if_free(const HttpRequest& request, ServerContext& server);
 
 // Whether the request of a target can wait on a row lock, by its route.
 bool may_wait_on_lock(std::string_view target);

@@ -35,7 +35,9 @@ Application::Application(OperatorFront& front, http::ActivityLog& log, ServerCon
   options_.access_log = config_.access_log;
   options_.adhoc = config_.adhoc;
   options_.adhoc_max_bytes = config_.adhoc_max_bytes;
-  pool_ = std::make_unique<db::AttachmentPool>(config_.database, config_.http.workers, config_.db);
+  // one attachment for each worker and each event loop (which runs reads inline)
+  const std::size_t attachments = config_.http.workers + config_.http.event_loops;
+  pool_ = std::make_unique<db::AttachmentPool>(config_.database, attachments, config_.db);
   if (!config_.adhoc_login.user.empty()) {
     db::DatabaseSettings adhoc = config_.db;
     adhoc.user = config_.adhoc_login.user;
@@ -55,6 +57,9 @@ void Application::FormCreate() {
         return http::IdHTTPServer1CommandGet(request, *context);
       },
       http::may_wait_on_lock);
+  server_->run_inline_when_free([context = context_.get()](const http::HttpRequest& request) {
+    return http::run_now_if_free(request, *context);
+  });
   server_->on_refused([this](const std::string& address) { refusals_.note(address); });
   try {
     server_->start();

@@ -48,6 +48,7 @@ ServerConfig read_config(const std::filesystem::path& folder) {
   const std::filesystem::path demo_folder = state != nullptr && *state != '\0' ? std::filesystem::path(state) : folder;
   config.database = database ? *database : (demo_folder / "vantor.fdb").string();
   config.http.workers = worker_count();
+  config.http.event_loops = std::clamp<std::size_t>(std::thread::hardware_concurrency(), 1, 16);
   std::ifstream settings(folder / "vantor.conf", std::ios::binary);
   if (settings) {
     const std::string text{std::istreambuf_iterator<char>(settings), std::istreambuf_iterator<char>()};

@@ -110,6 +110,7 @@ const std::map<std::string, Setter, std::less<>>& setters() {
       {"stop_grace", [](auto v, auto&, auto& c) { c.http.stop_grace = duration(v); }},
       {"answer_budget", [](auto v, auto&, auto& c) { c.http.answer_budget = positive(size(v)); }},
       {"queue_bound", [](auto v, auto&, auto& c) { c.http.queue_bound = positive(size(v)); }},
+      {"event_loops", [](auto v, auto&, auto& c) { c.http.event_loops = positive(size(v)); }},
       {"db_user", [](auto v, auto&, auto& c) { c.db.user = std::string(v); }},
       {"password_file",
        [](auto v, auto& folder, auto& c) { c.db.password = password_from(folder / std::filesystem::path(v), c); }},
@@ -163,6 +164,7 @@ std::string_view settings_help() {
   stop_grace = 20s        how long running requests may take to finish at a stop
   answer_budget = 256M    answer bytes held in memory (K, M, G)
   queue_bound = 1024      requests waiting for a worker before reading stops
+  event_loops = CORES     threads holding the connections; each runs reads inline
   db_user = SYSDBA        the database login
   password_file = FILE    its first line is the password (default: masterkey)
   nocheck = off           "No Check Digit" at start

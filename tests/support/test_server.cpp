@@ -45,6 +45,7 @@ http::ServerSettings TestServer::fast_settings() {
   settings.port = 0;
   settings.backlog = 1024;
   settings.workers = 2;
+  settings.event_loops = 2;  // connections dealt to more than one loop, as on the machines served
   return settings;
 }
 
