@@ -2,6 +2,7 @@
 // and each picture it sends, for the window's picture box.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -12,8 +13,11 @@ class EncoderSink {
   virtual ~EncoderSink() = default;
   // A line of the log; the sink makes it safe to show.
   virtual void log(std::string line) = 0;
-  // The echo of an answer, already in a form safe to show (see FinishResponse).
-  virtual void echo(std::string text) { log(std::move(text)); }
+  // The echo of an answer, already in a form safe to show (see FinishResponse), and how
+  // many bytes of the answer after it were left out.
+  virtual void echo(std::string text, std::size_t /*left_out*/) { log(std::move(text)); }
+  // How many bytes of an answer an echo shows at most.
+  virtual std::size_t echo_room() const { return std::string::npos; }
   virtual void picture(std::string_view jpeg) = 0;
 };
 

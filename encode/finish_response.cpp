@@ -1,6 +1,8 @@
 // Escape pass, content types and the log echo.
 #include "encode/finish_response.hpp"
 
+#include <algorithm>
+
 #include "encode/html_page.hpp"
 #include "text/control_escape.hpp"
 
@@ -37,9 +39,19 @@ std::string escape_answer(std::string_view text) {
   return out;
 }
 
+// Only the part of a big answer that the log shows is put in its log form.
+void echo_answer(std::string_view answer, AnswerKind kind, EncoderSink& log) {
+  std::size_t shown = std::min(answer.size(), log.echo_room());
+  while (shown < answer.size() && shown > 0 && (static_cast<unsigned char>(answer[shown]) & 0xC0) == 0x80) {
+    --shown;  // cut at a character boundary
+  }
+  const std::string_view part = answer.substr(0, shown);
+  log.echo(kind == AnswerKind::Html ? page_log_form(part) : text::escape_controls(part), answer.size() - shown);
+}
+
 FinishedAnswer FinishResponse(std::string answer_text, AnswerKind kind, bool echo, EncoderSink& log) {
   FinishedAnswer answer;
-  if (echo) log.echo(kind == AnswerKind::Html ? page_log_form(answer_text) : text::escape_controls(answer_text));
+  if (echo) echo_answer(answer_text, kind, log);
   if (kind == AnswerKind::Html) {
     answer.content_type = "text/html; charset=utf-8";
   } else {

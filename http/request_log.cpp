@@ -18,15 +18,8 @@ std::string joined_lines(const std::vector<std::string>& entries) {
 
 void RequestLog::log(std::string line) { block_.entries.push_back(text::escape_controls(line)); }
 
-void RequestLog::echo(std::string text) {
-  if (text.size() > kMaxEcho) {
-    // cut at a character boundary
-    std::size_t cut = kMaxEcho;
-    while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) --cut;
-    const std::size_t left_out = text.size() - cut;
-    text.resize(cut);
-    text += "\n(" + std::to_string(left_out) + " more bytes of the answer left out)";
-  }
+void RequestLog::echo(std::string text, std::size_t left_out) {
+  if (left_out > 0) text += "\n(" + std::to_string(left_out) + " more bytes of the answer left out)";
   block_.entries.push_back(std::move(text));
 }
 

@@ -34,11 +34,13 @@ class ActivityLog {
 
 class RequestLog final : public encode::EncoderSink {
  public:
-  // An echo longer than this is cut, with a line saying how much was left out.
+  // An echo shows this many bytes of an answer at most, with a line saying how many
+  // more were left out.
   static constexpr std::size_t kMaxEcho = 64 * 1024;
 
   void log(std::string line) override;
-  void echo(std::string text) override;
+  void echo(std::string text, std::size_t left_out) override;
+  std::size_t echo_room() const override { return kMaxEcho; }
   void picture(std::string_view jpeg) override { block_.picture = std::string(jpeg); }
   // The parameter list, one entry a line.
   void parameters(const std::vector<std::string>& entries);

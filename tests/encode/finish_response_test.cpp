@@ -28,6 +28,41 @@ TEST(FinishResponse, PagesGoOutUnchanged) {
   EXPECT_EQ(log.lines.size(), 1u);
 }
 
+// A sink that shows 8 bytes of an answer, like the activity log its first 64 KiB.
+struct ShortEcho final : EncoderSink {
+  std::string shown;
+  std::size_t left_out = 0;
+  void log(std::string) override {}
+  void echo(std::string text, std::size_t more) override {
+    shown = std::move(text);
+    left_out = more;
+  }
+  std::size_t echo_room() const override { return 8; }
+  void picture(std::string_view) override {}
+};
+
+// Only the part the log shows is put in its log form; the answer itself goes out whole.
+TEST(FinishResponse, TheEchoOfABigAnswerShowsItsBeginning) {
+  struct Case {
+    std::string answer;
+    std::string shown;
+    std::size_t left_out;
+  } cases[] = {
+      {"[\"abc\"]", "[\"abc\"]", 0},                               // fits
+      {"[\"a\nbcdefgh\"]", "[\"a\\nbcde", 5},                 // control escaped, counted as sent
+      {"[\"abcd\xC3\xA9" "fgh\"]", "[\"abcd\xC3\xA9", 5},      // cut after a whole character
+      {"[\"abcde\xC3\xA9" "gh\"]", "[\"abcde", 6},              // never inside one
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.answer);
+    ShortEcho log;
+    const auto answer = FinishResponse(c.answer, AnswerKind::Json, true, log);
+    EXPECT_EQ(log.shown, c.shown);
+    EXPECT_EQ(log.left_out, c.left_out);
+    EXPECT_EQ(answer.body.size(), c.answer.size());
+  }
+}
+
 TEST(FinishResponse, WithoutEchoTheLogStaysEmpty) {
   Lines log;
   const auto answer = FinishResponse("[]", AnswerKind::Json, false, log);
