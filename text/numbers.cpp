@@ -113,7 +113,10 @@ void append_rounded(const Rounded& rounded, std::string& out) {
 }  // namespace
 
 void append_two_decimals(double value, std::string& out) {
-  if (!not_finite(value, out)) append_rounded(round_two_decimals(value), out);
+  if (not_finite(value, out)) return;
+  Rounded rounded;  // filled in place on the common path: no copy of its buffer
+  if (!round_fast(value, rounded)) rounded = round_exact(value);
+  append_rounded(rounded, out);
 }
 
 std::string two_decimals(double value) {
