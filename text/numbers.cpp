@@ -29,10 +29,11 @@ bool round_fast(double value, Rounded& result) {
   const double magnitude = std::fabs(value);
   if (!(magnitude < 1e12)) return false;
   const long double hundredths = static_cast<long double>(magnitude) * 100;
-  const long double whole = std::floor(hundredths);
-  const long double fraction = hundredths - whole;
+  // truncation is the floor of a value that is not negative, without a call to floorl
+  const auto whole = static_cast<std::uint64_t>(hundredths);
+  const long double fraction = hundredths - static_cast<long double>(whole);
   if (std::fabs(fraction - 0.5L) < 1e-4L) return false;
-  auto n = static_cast<std::uint64_t>(whole) + (fraction > 0.5L ? 1 : 0);
+  auto n = whole + (fraction > 0.5L ? 1 : 0);
   char buffer[24];
   const int length = static_cast<int>(std::to_chars(buffer, buffer + sizeof(buffer), n).ptr - buffer);
   const int pad = length < 3 ? 3 - length : 0;
