@@ -50,27 +50,22 @@ AttachmentPool::Lease AttachmentPool::borrow() {
   if (link_down_) throw DatabaseUnreachable(kLinkDown);
   std::unique_lock lock(mutex_);
   available_.wait(lock, [&] { return !idle_.empty(); });
-  PooledAttachment* slot = idle_.back();
-  idle_.pop_back();
-  std::string database = database_;
-  const std::uint64_t generation = generation_;
-  lock.unlock();
-  return ready(slot, std::move(database), generation);
+  return take_idle(lock);
 }
 
 std::optional<AttachmentPool::Lease> AttachmentPool::try_borrow() {
   if (link_down_) throw DatabaseUnreachable(kLinkDown);
   std::unique_lock lock(mutex_);
   if (idle_.empty()) return std::nullopt;
+  return take_idle(lock);
+}
+
+AttachmentPool::Lease AttachmentPool::take_idle(std::unique_lock<std::mutex>& lock) {
   PooledAttachment* slot = idle_.back();
   idle_.pop_back();
   std::string database = database_;
   const std::uint64_t generation = generation_;
   lock.unlock();
-  return ready(slot, std::move(database), generation);
-}
-
-AttachmentPool::Lease AttachmentPool::ready(PooledAttachment* slot, std::string database, std::uint64_t generation) {
   Lease lease(*this, *slot);
   if (slot->attachment.attached() && slot->generation == generation && !slot->broken) return lease;
   slot->database = std::move(database);

@@ -106,8 +106,9 @@ class AttachmentPool {
 
  private:
   void give_back(PooledAttachment* slot) noexcept;
-  // Attaches slot anew when it has no attachment, an old one or one found gone.
-  Lease ready(PooledAttachment* slot, std::string database, std::uint64_t generation);
+  // With the lock held and an attachment idle: takes it, lets the lock go, and attaches
+  // it anew when it has no attachment, an old one or one found gone.
+  Lease take_idle(std::unique_lock<std::mutex>& lock);
 
   mutable std::mutex mutex_;
   std::condition_variable available_;

@@ -22,6 +22,19 @@ std::string get(std::string_view target) {
 
 HttpAnswer answer(std::string body) { return HttpAnswer{"text/plain", std::move(body)}; }
 
+std::string ask(RawClient& client, std::string_view target) {
+  client.send(get(target));
+  const auto response = client.read(true, 10000ms);
+  return response ? response->body : "<no answer>";
+}
+
+// A loop runs requests itself once its standby thread is up: until then they go to the
+// workers.
+void wait_until_inline(std::uint16_t port) {
+  RawClient client(port);
+  for (int i = 0; i < 500 && ask(client, "/loop/warm") != "loop /loop/warm"; ++i) std::this_thread::sleep_for(10ms);
+}
+
 // A server on one loop and one worker. The worker answers "worker <target>", after
 // "/hold" until released; the loop answers "loop <target>" for targets starting with
 // "/loop", and "/loop/slow" only when released.
@@ -47,6 +60,8 @@ class InlineRequests : public ::testing::Test {
       return answer("loop " + request.target);
     });
     server_->start();
+    wait_until_inline(server_->port());
+    offered_ = 0;
   }
 
   void TearDown() override {
@@ -60,12 +75,6 @@ class InlineRequests : public ::testing::Test {
       promise.set_value();
     } catch (const std::future_error&) {
     }  // released already
-  }
-
-  std::string ask(RawClient& client, std::string_view target) {
-    client.send(get(target));
-    const auto response = client.read(true, 10000ms);
-    return response ? response->body : "<no answer>";
   }
 
   std::promise<void> worker_release_;
@@ -91,9 +100,12 @@ TEST_F(InlineRequests, RunOnTheLoopWhileTheWorkerIsBusy) {
   EXPECT_FALSE(declined.read(true, 200ms));
   const int offered_before_release = offered_;
   release(worker_release_);
-  EXPECT_EQ(holder.read()->body, "worker /hold");
-  EXPECT_EQ(declined.read()->body, "worker /other");
-  EXPECT_EQ(writer.read()->body, "worker /loop/write");
+  for (auto [client, expected] : {std::pair{&holder, "worker /hold"}, std::pair{&declined, "worker /other"},
+                                  std::pair{&writer, "worker /loop/write"}}) {
+    const auto response = client->read();
+    ASSERT_TRUE(response) << expected;
+    EXPECT_EQ(response->body, expected);
+  }
   EXPECT_EQ(offered_before_release, 3);  // "/hold", "/loop/price", "/other": never the write
 }
 
@@ -109,7 +121,9 @@ TEST_F(InlineRequests, ALongOneDoesNotHoldTheLoopsOtherConnections) {
   EXPECT_FALSE(slow.read(true, 50ms));
 
   release(slow_release_);
-  EXPECT_EQ(slow.read()->body, "loop /loop/slow");
+  const auto slow_answer = slow.read();
+  ASSERT_TRUE(slow_answer);
+  EXPECT_EQ(slow_answer->body, "loop /loop/slow");
   // the first thread stands by again: requests run on the loop once more
   bool inline_again = false;
   for (int i = 0; i < 100 && !inline_again; ++i) {
@@ -142,11 +156,12 @@ TEST_F(InlineRequests, AStopCutsTheRunningOneWhenTheGraceEnds) {
   std::promise<void> cut;
   std::shared_future<void> was_cut = cut.get_future().share();
   HttpServer server(settings, [](const HttpRequest&) { return answer("worker"); });
-  server.run_inline_when_free([&](const HttpRequest&) -> std::optional<HttpAnswer> {
-    was_cut.wait();  // like a database that stopped answering, until its attachment is cut
-    return answer("cut");
+  server.run_inline_when_free([&](const HttpRequest& request) -> std::optional<HttpAnswer> {
+    if (request.target == "/loop") was_cut.wait();  // like a silent database, until the cut
+    return answer("loop " + request.target);
   });
   server.start();
+  wait_until_inline(server.port());
   RawClient client(server.port());
   client.send(get("/loop"));
   std::this_thread::sleep_for(100ms);
