@@ -10,9 +10,6 @@
 namespace vantor::shell {
 namespace {
 
-// The link probe's last answer may be this old for the server to count as ready.
-constexpr auto kFreshAnswer = std::chrono::seconds(2);
-
 http::HttpAnswer text_answer(int status, std::string body) {
   http::HttpAnswer answer;
   answer.status = status;
@@ -30,8 +27,11 @@ http::HttpAnswer ready(Application& application) {
   if (application.upgrading()) return text_answer(503, "not ready: the schema upgrade runs\n");
   const db::LinkProbe* probe = application.probe();
   if (probe == nullptr) return text_answer(503, "not ready: starting\n");
+  // the next answer is due one interval after the last, and may take up to the probe's
+  // time-out: a shorter window would count a healthy link out for a moment every round
+  const auto& settings = application.database_settings();
   const auto age = std::chrono::steady_clock::now() - probe->last_answer();
-  if (age > kFreshAnswer) return text_answer(503, "not ready: the database does not answer\n");
+  if (application.pool().link_down() || age > settings.probe_interval + settings.probe_timeout) return text_answer(503, "not ready: the database does not answer\n");
   return text_answer(200, "ready\n");
 }
 

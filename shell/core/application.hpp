@@ -61,6 +61,7 @@ class Application {
 
   db::AttachmentPool& pool() { return *pool_; }
   const db::AttachmentPool& pool() const { return *pool_; }
+  const db::DatabaseSettings& database_settings() const { return config_.db; }
   http::Metrics& metrics() { return metrics_; }
   bool upgrading() const { return upgrading_; }
   std::uint64_t upgrade_runs() const { return upgrade_runs_; }
