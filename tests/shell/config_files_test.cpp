@@ -1,8 +1,10 @@
 // What the server starts with, read from port.txt and ip.txt in a folder.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <thread>
 
 #include "shell/core/config_files.hpp"
 
@@ -29,6 +31,12 @@ TEST_F(ConfigFolder, WithoutFilesTheDemoDatabaseOnPort8080) {
   EXPECT_EQ(config.http.port, 8080);
   EXPECT_EQ(config.database, (folder_ / "vantor.fdb").string());
   EXPECT_EQ(config.http.workers, worker_count());
+  // one loop a core, up to 16
+  EXPECT_EQ(config.http.event_loops, std::clamp<std::size_t>(std::thread::hardware_concurrency(), 1, 16));
+  write("vantor.conf", "event_loops = 1\n");
+  EXPECT_EQ(read_config(folder_).http.event_loops, 1u);
+  write("vantor.conf", "event_loops = 0\n");
+  EXPECT_THROW(read_config(folder_), std::exception);
 }
 
 TEST_F(ConfigFolder, TheFirstLinesOfPortAndIpFiles) {
