@@ -44,7 +44,8 @@ class StatementCache {
   }
   // Texts that failed on this attachment before giving a row, so that a plainer form is
   // opened at once instead of failing on every request.
-  bool refused(std::string_view text) const { return refused_.contains(std::string(text)); }
+  // (asked on every open of such a query: the usual empty set costs no copy of the text)
+  bool refused(std::string_view text) const { return !refused_.empty() && refused_.contains(std::string(text)); }
   void refuse(std::string_view text) { refused_.emplace(text); }
   std::size_t size() const noexcept { return entries_.size(); }
 

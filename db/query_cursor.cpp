@@ -105,9 +105,10 @@ std::optional<std::size_t> QueryCursor::find_column(std::string_view name) const
   return std::nullopt;
 }
 
+// The names asked for are ASCII, so the server's Latin-1 names compare as they come.
 std::optional<std::size_t> QueryCursor::find_undeclared(std::string_view name) {
   for (int i = 0; i < statement_.output_count(); ++i) {
-    if (!text::iequals(text::latin1_to_utf8(statement_.output_name(i)), name)) continue;
+    if (!text::iequals(statement_.output_name(i), name)) continue;
     slots_.push_back(Slot{i, class_of(statement_.output(i))});
     cells_.emplace_back();
     texts_.emplace_back();

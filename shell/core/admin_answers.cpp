@@ -31,7 +31,9 @@ http::HttpAnswer ready(Application& application) {
   // time-out: a shorter window would count a healthy link out for a moment every round
   const auto& settings = application.database_settings();
   const auto age = std::chrono::steady_clock::now() - probe->last_answer();
-  if (application.pool().link_down() || age > settings.probe_interval + settings.probe_timeout) return text_answer(503, "not ready: the database does not answer\n");
+  if (application.pool().link_down() || age > settings.probe_interval + settings.probe_timeout) {
+    return text_answer(503, "not ready: the database does not answer\n");
+  }
   return text_answer(200, "ready\n");
 }
 
