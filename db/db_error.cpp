@@ -44,6 +44,11 @@ bool status_mentions(const ISC_STATUS* status, bool (*of_kind)(ISC_STATUS)) {
 DbError::DbError(const std::string& message, bool connection_lost, ISC_STATUS code, bool lock_conflict)
     : std::runtime_error(message), connection_lost_(connection_lost), code_(code), lock_conflict_(lock_conflict) {}
 
+bool lock_conflict(const std::exception& failure) noexcept {
+  const auto* database_failure = dynamic_cast<const DbError*>(&failure);
+  return database_failure != nullptr && database_failure->lock_conflict();
+}
+
 std::string status_message(const ISC_STATUS* status) {
   std::string message;
   std::array<char, 1024> line{};

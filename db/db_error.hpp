@@ -32,6 +32,10 @@ class DatabaseUnreachable : public DbError {
   explicit DatabaseUnreachable(const std::string& message) : DbError(message, true) {}
 };
 
+// Whether a failure is a lock conflict: the one place that tells, for the log, the
+// metrics and the retries alike.
+bool lock_conflict(const std::exception& failure) noexcept;
+
 // Whether a status vector holds a failure.
 inline bool failed(const ISC_STATUS* status) { return status[0] == 1 && status[1] != 0; }
 

@@ -1,11 +1,18 @@
-// A request as the request front sees it, and the answer it gives.
+// A request as the transport hands it to the application, and the answer it gives.
 #pragma once
 
+#include <chrono>
 #include <string>
 
 #include "encode/finish_response.hpp"
 
 namespace vantor::http {
+
+struct Route;
+
+// What a request is to the scheduling: a quick read, a big list, a write that can wait on
+// a row lock another transaction holds, or a statement the caller sent.
+enum class RouteClass { Lookup, BigList, LockWait, CallerStatement };
 
 struct HttpRequest {
   std::string method;        // as sent: "GET", "POST", "HEAD", ...
@@ -13,6 +20,16 @@ struct HttpRequest {
   std::string content_type;  // empty when absent
   std::string body;
   std::string remote_address;
+  // When its first byte arrived: every wait of the request counts from here.
+  std::chrono::steady_clock::time_point arrived = std::chrono::steady_clock::now();
+  // Decided once, by the application's router, before the request is scheduled.
+  const Route* route = nullptr;
+  RouteClass route_class = RouteClass::Lookup;
+
+  // Requests that can wait on a row lock never take every worker.
+  bool may_wait_on_lock() const {
+    return route_class == RouteClass::LockWait || route_class == RouteClass::CallerStatement;
+  }
 };
 
 using HttpAnswer = encode::FinishedAnswer;

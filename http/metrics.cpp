@@ -37,39 +37,30 @@ void Metrics::count(std::string_view route_label, Outcome outcome, std::chrono::
   ++latency_count_;
 }
 
-std::string Metrics::prometheus() const {
-  std::string out = "# HELP vantor_requests_total Requests by route and by what the client got.\n"
-                    "# TYPE vantor_requests_total counter\n";
+void Metrics::write(PrometheusText& out) const {
+  out.family("vantor_requests_total", "Requests by route and by what the client got.", "counter");
   for (const auto& [label, counts] : requests_) {
     for (std::size_t outcome = 0; outcome < counts->size(); ++outcome) {
-      out += "vantor_requests_total{route=\"" + label + "\",outcome=\"" +
-             std::string(outcome_name(static_cast<Outcome>(outcome))) + "\"} " + std::to_string((*counts)[outcome]) +
-             "\n";
+      out.sample("vantor_requests_total",
+                 {{"route", label}, {"outcome", outcome_name(static_cast<Outcome>(outcome))}},
+                 (*counts)[outcome].load());
     }
   }
-  out += "# HELP vantor_request_duration_seconds Time from the request to its answer.\n"
-         "# TYPE vantor_request_duration_seconds histogram\n";
+  out.family("vantor_request_duration_seconds", "Time from the request to its answer.", "histogram");
   std::uint64_t cumulative = 0;
   for (std::size_t i = 0; i < kBuckets.size(); ++i) {
     cumulative += buckets_[i];
     char bound[32];
     std::snprintf(bound, sizeof(bound), "%g", kBuckets[i]);
-    out += "vantor_request_duration_seconds_bucket{le=\"" + std::string(bound) + "\"} " + std::to_string(cumulative) +
-           "\n";
+    out.sample("vantor_request_duration_seconds_bucket", {{"le", bound}}, cumulative);
   }
   cumulative += buckets_[kBuckets.size()];
-  out += "vantor_request_duration_seconds_bucket{le=\"+Inf\"} " + std::to_string(cumulative) + "\n";
-  char sum[48];
-  std::snprintf(sum, sizeof(sum), "%.6f", static_cast<double>(latency_micros_) / 1e6);
-  out += "vantor_request_duration_seconds_sum " + std::string(sum) + "\n";
-  out += "vantor_request_duration_seconds_count " + std::to_string(latency_count_) + "\n";
-  out += "# HELP vantor_lock_timeouts_total Requests that ended on a row lock held elsewhere.\n"
-         "# TYPE vantor_lock_timeouts_total counter\n"
-         "vantor_lock_timeouts_total " + std::to_string(lock_timeouts_) + "\n";
-  out += "# HELP vantor_refused_total Connections and requests closed unanswered: their address is not allowed.\n"
-         "# TYPE vantor_refused_total counter\n"
-         "vantor_refused_total " + std::to_string(refused_) + "\n";
-  return out;
+  out.sample("vantor_request_duration_seconds_bucket", {{"le", "+Inf"}}, cumulative);
+  out.sample("vantor_request_duration_seconds_sum", {}, static_cast<double>(latency_micros_) / 1e6);
+  out.sample("vantor_request_duration_seconds_count", {}, latency_count_.load());
+  out.counter("vantor_lock_timeouts_total", "Requests that ended on a row lock held elsewhere.", lock_timeouts_);
+  out.counter("vantor_refused_total", "Connections and requests closed unanswered: their address is not allowed.",
+              refused_);
 }
 
 }  // namespace vantor::http

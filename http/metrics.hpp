@@ -11,6 +11,8 @@
 #include <string>
 #include <string_view>
 
+#include "http/prometheus_text.hpp"
+
 namespace vantor::http {
 
 // What the client got.
@@ -25,8 +27,13 @@ class Metrics {
   void count_lock_timeout() { ++lock_timeouts_; }
   void count_refused() { ++refused_; }
 
-  // The counters and the histogram, ready to be followed by gauges of others.
-  std::string prometheus() const;
+  // The counters and the histogram, to be followed by gauges of others.
+  void write(PrometheusText& out) const;
+  std::string prometheus() const {
+    PrometheusText out;
+    write(out);
+    return out.take();
+  }
 
  private:
   static constexpr std::array<double, 12> kBuckets = {0.001, 0.0025, 0.005, 0.01, 0.025, 0.05,

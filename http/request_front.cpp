@@ -17,18 +17,6 @@
 namespace vantor::http {
 namespace {
 
-// Requests run while the schema upgrade does not.
-class SharedHold {
- public:
-  explicit SharedHold(db::UpgradeGate& gate) : gate_(gate) { gate_.lock_shared(); }
-  ~SharedHold() { gate_.unlock_shared(); }
-  SharedHold(const SharedHold&) = delete;
-  SharedHold& operator=(const SharedHold&) = delete;
-
- private:
-  db::UpgradeGate& gate_;
-};
-
 struct RouteResult {
   HttpAnswer answer;
   Outcome outcome;
@@ -61,8 +49,7 @@ RouteResult run_route(const HttpRequest& request, std::string_view path, const R
     return {encode::FinishResponse(std::move(ctx.answer_text), ctx.answer_kind, echo, log), outcome};
   } catch (const std::exception& failure) {
     log.failure(failure);
-    const auto* database_failure = dynamic_cast<const db::DbError*>(&failure);
-    if (database_failure != nullptr && database_failure->lock_conflict()) server.metrics.count_lock_timeout();
+    if (db::lock_conflict(failure)) server.metrics.count_lock_timeout();
     if (session.unreachable(failure)) return {encode::empty_answer(), Outcome::Empty};
     return {encode::error_answer(), Outcome::Failure};
   }
@@ -94,10 +81,10 @@ RouteResult closed_route(const HttpRequest& request, std::string_view path, cons
 
 RouteResult borrow_and_run(const HttpRequest& request, std::string_view path, const Route& route,
                            ServerContext& server, RequestLog& log) {
-  SharedHold hold(server.gate);
+  std::shared_lock hold(server.gate);  // requests run while the schema upgrade does not
   std::optional<db::AttachmentPool::Lease> lease;
   try {
-    lease.emplace((route.client_statement ? server.adhoc_pool : server.pool).borrow());
+    lease.emplace((route.client_statement() ? server.adhoc_pool : server.pool).borrow());
   } catch (const std::exception& failure) {
     log.failure(failure);
     return {encode::empty_answer(), Outcome::Empty};
@@ -106,10 +93,10 @@ RouteResult borrow_and_run(const HttpRequest& request, std::string_view path, co
   return run_route(request, path, route, session, server, log);
 }
 
-// The request's result, counted, logged and published.
+// The request's result, counted, logged and published; its time counts from its arrival.
 HttpAnswer answered(const HttpRequest& request, std::string_view path, const Route& route, RouteResult result,
-                    std::chrono::steady_clock::time_point started, ServerContext& server, RequestLog& log) {
-  const auto took = std::chrono::steady_clock::now() - started;
+                    ServerContext& server, RequestLog& log) {
+  const auto took = std::chrono::steady_clock::now() - request.arrived;
   server.metrics.count(route.label, result.outcome, took);
   if (server.options.access_log) log.access(access_line(request, path, result.outcome, result.answer.body.size(), took));
   server.activity_log.publish(log.take());
@@ -118,39 +105,44 @@ HttpAnswer answered(const HttpRequest& request, std::string_view path, const Rou
 
 }  // namespace
 
-bool may_wait_on_lock(std::string_view target) {
-  return find_route(text::ascii_lowercase(path_of(target))).may_wait_on_lock;
+void route_request(HttpRequest& request) {
+  const Route& route = find_route(text::ascii_lowercase(path_of(request.target)));
+  request.route = &route;
+  request.route_class = route.route_class;
 }
 
 HttpAnswer IdHTTPServer1CommandGet(const HttpRequest& request, ServerContext& server) {
-  const auto started = std::chrono::steady_clock::now();
+  if (request.route == nullptr) {
+    HttpRequest routed = request;
+    route_request(routed);
+    return IdHTTPServer1CommandGet(routed, server);
+  }
   const std::string_view path = path_of(request.target);
-  const Route& route = find_route(text::ascii_lowercase(path));
+  const Route& route = *request.route;
   RequestLog log;
-  RouteResult result = route.client_statement && server.options.adhoc == AdhocMode::Off
+  RouteResult result = route.client_statement() && server.options.adhoc == AdhocMode::Off
                            ? closed_route(request, path, route, server, log)
                            : borrow_and_run(request, path, route, server, log);
-  return answered(request, path, route, std::move(result), started, server, log);
+  return answered(request, path, route, std::move(result), server, log);
 }
 
-std::optional<HttpAnswer> run_now_if_free(const HttpRequest& request, ServerContext& server) {
-  const auto started = std::chrono::steady_clock::now();
+std::optional<HttpAnswer> RequestFront::run_now_if_free(const HttpRequest& request) {
+  if (request.route == nullptr || request.may_wait_on_lock()) return std::nullopt;
   const std::string_view path = path_of(request.target);
-  const Route& route = find_route(text::ascii_lowercase(path));
-  if (route.may_wait_on_lock || route.client_statement) return std::nullopt;
-  if (!server.gate.try_lock_shared()) return std::nullopt;
-  std::shared_lock<db::UpgradeGate> hold(server.gate, std::adopt_lock);
+  const Route& route = *request.route;
+  std::shared_lock hold(server_.gate, std::try_to_lock);
+  if (!hold.owns_lock()) return std::nullopt;
   RequestLog log;
   std::optional<db::AttachmentPool::Lease> lease;
   try {
-    if (auto free = server.pool.try_borrow()) lease.emplace(std::move(*free));
+    if (auto free = server_.pool.try_borrow()) lease.emplace(std::move(*free));
   } catch (const std::exception& failure) {
     log.failure(failure);
-    return answered(request, path, route, {encode::empty_answer(), Outcome::Empty}, started, server, log);
+    return answered(request, path, route, {encode::empty_answer(), Outcome::Empty}, server_, log);
   }
   if (!lease) return std::nullopt;
   db::DbSession session(**lease);
-  return answered(request, path, route, run_route(request, path, route, session, server, log), started, server, log);
+  return answered(request, path, route, run_route(request, path, route, session, server_, log), server_, log);
 }
 
 }  // namespace vantor::http

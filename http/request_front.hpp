@@ -1,4 +1,5 @@
-// IdHTTPServer1CommandGet: the one handler every GET, POST and HEAD request runs through.
+// IdHTTPServer1CommandGet: the one handler every GET, POST and HEAD request of the
+// clients' port runs through, and the request front that offers it to the transport.
 #pragma once
 
 #include <optional>
@@ -9,6 +10,7 @@
 #include "http/metrics.hpp"
 #include "http/request_context.hpp"
 #include "http/request_log.hpp"
+#include "http/request_runner.hpp"
 
 namespace vantor::http {
 
@@ -25,20 +27,29 @@ struct ServerContext {
 };
 
 // Borrows an attachment (the empty answer when the database cannot be reached; the
-// request's first round trip checks it), finds the route of the lower-cased path,
-// logs the caller, runs the route's endpoint and finishes the answer. A failure the
-// endpoint does not catch gives "Some Error !!"; a path without a route "Bye Bye ", as
-// does a route of the caller's own statement while the ad-hoc setting closes it (without
-// touching the database).
-// The log block of the request is published when it ends.
+// request's first round trip checks it), logs the caller, runs the endpoint of the
+// request's route and finishes the answer. A failure the endpoint does not catch gives
+// "Some Error !!"; a path without a route "Bye Bye ", as does a route of the caller's own
+// statement while the ad-hoc setting closes it (without touching the database).
+// The log block of the request is published when it ends. A request not routed yet is
+// routed first.
 HttpAnswer IdHTTPServer1CommandGet(const HttpRequest& request, ServerContext& server);
 
-// The same at once on the calling thread, for a request that cannot wait on a lock,
-// when an attachment is free and no upgrade runs or waits; nothing otherwise (the
-// request then goes the usual way).
-std::optional<HttpAnswer> run_now_if_free(const HttpRequest& request, ServerContext& server);
+// Routes a request by its lower-cased path: its route and route class.
+void route_request(HttpRequest& request);
 
-// Whether the request of a target can wait on a row lock, by its route.
-bool may_wait_on_lock(std::string_view target);
+class RequestFront final : public RequestRunner {
+ public:
+  explicit RequestFront(ServerContext& server) : server_(server) {}
+
+  void route(HttpRequest& request) override { route_request(request); }
+  // The request at once, for one that cannot wait on a lock, when an attachment is free
+  // and no upgrade runs or waits; nothing otherwise.
+  std::optional<HttpAnswer> run_now_if_free(const HttpRequest& request) override;
+  HttpAnswer run(const HttpRequest& request) override { return IdHTTPServer1CommandGet(request, server_); }
+
+ private:
+  ServerContext& server_;
+};
 
 }  // namespace vantor::http

@@ -37,9 +37,8 @@ void RequestLog::failure(std::string_view message) {
 }
 
 void RequestLog::failure(const std::exception& failure) {
-  const auto* database_failure = dynamic_cast<const db::DbError*>(&failure);
   const std::string_view message = failure.what();
-  if (database_failure != nullptr && database_failure->lock_conflict() && message.substr(0, 14) != "lock conflict:") {
+  if (db::lock_conflict(failure) && message.substr(0, 14) != "lock conflict:") {
     this->failure("lock conflict: " + std::string(message));
   } else {
     this->failure(message);

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "http/param_list.hpp"
+#include "http/prometheus_text.hpp"
 #include "shell/core/application.hpp"
 
 namespace vantor::shell {
@@ -16,11 +17,6 @@ http::HttpAnswer text_answer(int status, std::string body) {
   answer.content_type = "text/plain; charset=utf-8";
   answer.body = std::move(body);
   return answer;
-}
-
-std::string gauge(const char* name, const char* help, std::uint64_t value, const char* type = "gauge") {
-  return std::string("# HELP ") + name + " " + help + "\n# TYPE " + name + " " + type + "\n" + name + " " +
-         std::to_string(value) + "\n";
 }
 
 http::HttpAnswer ready(Application& application) {
@@ -38,23 +34,24 @@ http::HttpAnswer ready(Application& application) {
 }
 
 http::HttpAnswer metrics(Application& application) {
-  std::string body = application.metrics().prometheus();
+  http::PrometheusText out;
+  application.metrics().write(out);
   const db::AttachmentPool& pool = application.pool();
   const std::size_t idle = pool.idle_count();
-  body += gauge("vantor_attachments_busy", "Attachments lent to requests.", pool.size() - idle);
-  body += gauge("vantor_attachments_idle", "Attachments waiting for a request.", idle);
+  out.gauge("vantor_attachments_busy", "Attachments lent to requests.", pool.size() - idle);
+  out.gauge("vantor_attachments_idle", "Attachments waiting for a request.", idle);
   if (application.serving()) {
     const http::HttpServer& server = application.server();
-    body += gauge("vantor_queue_length", "Requests waiting for a worker.", server.queued_requests());
-    body += gauge("vantor_answer_bytes_held", "Answer bytes held in memory.", server.answer_bytes_held());
-    body += gauge("vantor_open_connections", "Open client connections.", server.connection_count());
+    out.gauge("vantor_queue_length", "Requests waiting for a worker.", server.queued_requests());
+    out.gauge("vantor_answer_bytes_held", "Answer bytes held in memory.", server.answer_bytes_held());
+    out.gauge("vantor_open_connections", "Open client connections.", server.connection_count());
   }
-  body += gauge("vantor_attaches_total", "Attachments made, first ones and reconnects.", pool.attach_count(), "counter");
+  out.counter("vantor_attaches_total", "Attachments made, first ones and reconnects.", pool.attach_count());
   const db::LinkProbe* probe = application.probe();
-  body += gauge("vantor_link_down_total", "Times the database link was found down.",
-                probe != nullptr ? probe->down_periods() : 0, "counter");
-  body += gauge("vantor_upgrade_runs_total", "Schema upgrade runs.", application.upgrade_runs(), "counter");
-  http::HttpAnswer answer = text_answer(200, std::move(body));
+  out.counter("vantor_link_down_total", "Times the database link was found down.",
+              probe != nullptr ? probe->down_periods() : 0);
+  out.counter("vantor_upgrade_runs_total", "Schema upgrade runs.", application.upgrade_runs());
+  http::HttpAnswer answer = text_answer(200, out.take());
   answer.content_type = "text/plain; version=0.0.4; charset=utf-8";
   return answer;
 }

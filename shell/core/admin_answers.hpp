@@ -4,11 +4,25 @@
 #pragma once
 
 #include "http/http_request.hpp"
+#include "http/request_runner.hpp"
 
 namespace vantor::shell {
 
 class Application;
 
 http::HttpAnswer admin_answer(const http::HttpRequest& request, Application& application);
+
+// The admin listener's runner: its answers wait on nothing, but they go to its worker
+// so that its loop only reads and writes.
+class AdminAnswers final : public http::RequestRunner {
+ public:
+  explicit AdminAnswers(Application& application) : application_(application) {}
+  void route(http::HttpRequest&) override {}
+  std::optional<http::HttpAnswer> run_now_if_free(const http::HttpRequest&) override { return std::nullopt; }
+  http::HttpAnswer run(const http::HttpRequest& request) override { return admin_answer(request, application_); }
+
+ private:
+  Application& application_;
+};
 
 }  // namespace vantor::shell

@@ -5,6 +5,7 @@
 #include <sys/resource.h>
 
 #include <mutex>
+#include <shared_mutex>
 
 #include "http/request_front.hpp"
 #include "schema/upgrade.hpp"
@@ -46,20 +47,14 @@ Application::Application(OperatorFront& front, http::ActivityLog& log, ServerCon
   }
   context_ = std::make_unique<http::ServerContext>(
       http::ServerContext{*pool_, adhoc_pool_ ? *adhoc_pool_ : *pool_, gate_, options_, log_, metrics_});
+  front_runner_ = std::make_unique<http::RequestFront>(*context_);
+  admin_runner_ = std::make_unique<AdminAnswers>(*this);
 }
 
 Application::~Application() { FormCloseQuery(); }
 
 void Application::FormCreate() {
-  server_ = std::make_unique<http::HttpServer>(
-      config_.http,
-      [context = context_.get()](const http::HttpRequest& request) {
-        return http::IdHTTPServer1CommandGet(request, *context);
-      },
-      http::may_wait_on_lock);
-  server_->run_inline_when_free([context = context_.get()](const http::HttpRequest& request) {
-    return http::run_now_if_free(request, *context);
-  });
+  server_ = std::make_unique<http::HttpServer>(config_.http, *front_runner_);
   server_->on_refused([this](const std::string& address) { refusals_.note(address); });
   try {
     server_->start();
@@ -69,13 +64,13 @@ void Application::FormCreate() {
     return;
   }
   for (const auto& failure : server_->listen_failures()) front_.show_error("cannot listen on " + failure);
-  probe_ = std::make_unique<db::LinkProbe>(pools(), config_.db);
+  probe_ = std::make_unique<db::LinkProbe>(pools(), config_.db, deadlines_);
   start_admin();
   std::string addresses;
   for (const auto& address : server_->listening_addresses()) addresses += (addresses.empty() ? "" : ", ") + address;
   front_.show_status("vantor-server " + version_text() + ": database " + config_.database + ", listening on " +
                      addresses + (admin_ ? ", admin on " + admin_->listening_addresses().front() : ""));
-  watchdog_ = std::make_unique<ServiceWatchdog>(*server_);
+  start_watchdog(*server_);
   notify_ready();
   try {
     pool_->borrow();
@@ -120,8 +115,7 @@ void Application::start_admin() {
   settings.max_connections = 64;
   settings.backlog = 64;
   settings.stop_grace = std::chrono::milliseconds(1000);
-  admin_ = std::make_unique<http::HttpServer>(
-      settings, [this](const http::HttpRequest& request) { return admin_answer(request, *this); });
+  admin_ = std::make_unique<http::HttpServer>(settings, *admin_runner_);
   try {
     admin_->start();
   } catch (const std::exception& failure) {
@@ -132,7 +126,6 @@ void Application::start_admin() {
 
 void Application::FormCloseQuery() {
   if (server_) notify_stopping();
-  watchdog_.reset();
   // requests still running when the grace period ends are woken from their waits
   if (server_) {
     server_->stop([this] {

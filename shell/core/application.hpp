@@ -21,6 +21,7 @@
 #include "http/request_front.hpp"
 #include "http/refusal_log.hpp"
 #include "http/request_log.hpp"
+#include "shell/core/admin_answers.hpp"
 #include "shell/core/config_files.hpp"
 #include "shell/core/service_notify.hpp"
 
@@ -82,11 +83,16 @@ class Application {
   db::UpgradeGate gate_;
   std::unique_ptr<db::AttachmentPool> pool_;
   std::unique_ptr<db::AttachmentPool> adhoc_pool_;  // the ad-hoc login's, when it has one
+  // times the round trips to the database (the probe's); shared with a probe thread that
+  // may outlive the application on a host that does not answer
+  std::shared_ptr<db::DeadlineWatch> deadlines_ = std::make_shared<db::DeadlineWatch>();
   std::unique_ptr<db::LinkProbe> probe_;
   std::unique_ptr<http::ServerContext> context_;
+  // the runners outlive the servers that hold them
+  std::unique_ptr<http::RequestFront> front_runner_;
+  std::unique_ptr<http::RequestRunner> admin_runner_;
   std::unique_ptr<http::HttpServer> server_;
   std::unique_ptr<http::HttpServer> admin_;
-  std::unique_ptr<ServiceWatchdog> watchdog_;
   http::Metrics metrics_;
   http::RefusalLog refusals_{log_, metrics_};
   std::atomic<bool> upgrading_{false};

@@ -1,11 +1,8 @@
 // Telling systemd how the service is (Type=notify): ready once it listens, stopping when
-// the stop begins, and, when the unit sets WatchdogSec, that the event loop still turns.
-// The watchdog certifies the loop, not the database: an outage of the database never
+// the stop begins, and, when the unit sets WatchdogSec, that the event loops still turn.
+// The watchdog certifies the loops, not the database: an outage of the database never
 // makes systemd restart the server. Outside systemd every call does nothing.
 #pragma once
-
-#include <atomic>
-#include <thread>
 
 #include "http/http_server.hpp"
 
@@ -14,16 +11,9 @@ namespace vantor::shell {
 void notify_ready();
 void notify_stopping();
 
-class ServiceWatchdog {
- public:
-  explicit ServiceWatchdog(http::HttpServer& server);
-  ~ServiceWatchdog();
-  ServiceWatchdog(const ServiceWatchdog&) = delete;
-  ServiceWatchdog& operator=(const ServiceWatchdog&) = delete;
-
- private:
-  std::atomic<bool> stopping_{false};
-  std::thread thread_;
-};
+// When the unit sets WatchdogSec: every half period a timer on the server asks every
+// event loop to turn, and the ping goes out once the last one has; a loop that no longer
+// turns stops the pings. The timer ends with the server's stop.
+void start_watchdog(http::HttpServer& server);
 
 }  // namespace vantor::shell

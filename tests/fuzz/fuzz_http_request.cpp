@@ -16,6 +16,7 @@
 #include <string>
 
 #include "http/http_server.hpp"
+#include "tests/support/function_runner.hpp"
 
 namespace {
 
@@ -26,9 +27,10 @@ vantor::http::HttpServer& server() {
     settings.request_timeout = std::chrono::milliseconds(500);
     settings.idle_timeout = std::chrono::milliseconds(500);
     settings.max_body_bytes = 4096;
-    auto created = std::make_unique<vantor::http::HttpServer>(settings, [](const vantor::http::HttpRequest& request) {
+    static vantor::test::FunctionRunner runner([](const vantor::http::HttpRequest& request) {
       return vantor::http::HttpAnswer{"text/json; charset=utf-8", request.target + request.body};
     });
+    auto created = std::make_unique<vantor::http::HttpServer>(settings, runner);
     created->start();
     return created;
   }();

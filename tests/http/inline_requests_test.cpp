@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "http/http_server.hpp"
+#include "tests/support/function_runner.hpp"
 #include "tests/support/http_client.hpp"
 
 namespace vantor::http {
@@ -46,19 +47,7 @@ class InlineRequests : public ::testing::Test {
     settings.workers = 1;
     settings.event_loops = 1;
     settings.stop_grace = 5s;
-    server_ = std::make_unique<HttpServer>(
-        settings,
-        [this](const HttpRequest& request) {
-          if (request.target == "/hold") worker_released_.wait();
-          return answer("worker " + request.target);
-        },
-        [](std::string_view target) { return target == "/loop/write"; });
-    server_->run_inline_when_free([this](const HttpRequest& request) -> std::optional<HttpAnswer> {
-      ++offered_;
-      if (request.target.rfind("/loop", 0) != 0) return std::nullopt;
-      if (request.target == "/loop/slow") slow_released_.wait();
-      return answer("loop " + request.target);
-    });
+    server_ = std::make_unique<HttpServer>(settings, runner_);
     server_->start();
     wait_until_inline(server_->port());
     offered_ = 0;
@@ -82,6 +71,18 @@ class InlineRequests : public ::testing::Test {
   std::promise<void> slow_release_;
   std::shared_future<void> slow_released_ = slow_release_.get_future().share();
   std::atomic<int> offered_{0};
+  test::FunctionRunner runner_{
+      [this](const HttpRequest& request) {
+        if (request.target == "/hold") worker_released_.wait();
+        return answer("worker " + request.target);
+      },
+      [](std::string_view target) { return target == "/loop/write"; },
+      [this](const HttpRequest& request) -> std::optional<HttpAnswer> {
+        ++offered_;
+        if (request.target.rfind("/loop", 0) != 0) return std::nullopt;
+        if (request.target == "/loop/slow") slow_released_.wait();
+        return answer("loop " + request.target);
+      }};
   std::unique_ptr<HttpServer> server_;
 };
 
@@ -155,11 +156,12 @@ TEST_F(InlineRequests, AStopCutsTheRunningOneWhenTheGraceEnds) {
   settings.stop_grace = 300ms;
   std::promise<void> cut;
   std::shared_future<void> was_cut = cut.get_future().share();
-  HttpServer server(settings, [](const HttpRequest&) { return answer("worker"); });
-  server.run_inline_when_free([&](const HttpRequest& request) -> std::optional<HttpAnswer> {
-    if (request.target == "/loop") was_cut.wait();  // like a silent database, until the cut
-    return answer("loop " + request.target);
-  });
+  test::FunctionRunner runner([](const HttpRequest&) { return answer("worker"); }, {},
+                              [&](const HttpRequest& request) -> std::optional<HttpAnswer> {
+                                if (request.target == "/loop") was_cut.wait();  // like a silent database
+                                return answer("loop " + request.target);
+                              });
+  HttpServer server(settings, runner);
   server.start();
   wait_until_inline(server.port());
   RawClient client(server.port());

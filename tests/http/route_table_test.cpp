@@ -27,7 +27,7 @@ TEST(RouteTable, BigListsAreNotEchoed) {
 TEST(RouteTable, WritesAndRowLocksAreMarked) {
   std::set<std::string_view> waiting;
   for (const Route& route : route_table()) {
-    if (route.may_wait_on_lock) waiting.insert(route.path);
+    if (route.may_wait_on_lock()) waiting.insert(route.path);
   }
   EXPECT_EQ(waiting, (std::set<std::string_view>{"/inventory", "/reserve", "/paym", "/openyear", "/invoiceinsert",
                                                   "/itemsinsert", "/room", "/myjson", "/myhtml"}));
@@ -42,7 +42,7 @@ TEST(RouteTable, EveryRouteHasItsOwnLabelAndAPathWithoutRouteHasFixedFacts) {
   const Route& none = route_of("/nothing");
   EXPECT_EQ(none.endpoint, nullptr);
   EXPECT_TRUE(none.echoed);
-  EXPECT_FALSE(none.may_wait_on_lock);
+  EXPECT_FALSE(none.may_wait_on_lock());
   EXPECT_EQ(none.label, "other");
   EXPECT_EQ(labels.count("other"), 0u);
 }

@@ -1,0 +1,47 @@
+// What one HTTP listener is started with: where it listens and every bound it keeps.
+#pragma once
+
+#include <chrono>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "http/network_list.hpp"
+
+namespace vantor::http {
+
+struct ServerSettings {
+  std::uint16_t port = 8080;
+  // One address to listen on; empty: every local IPv4 and IPv6 address.
+  std::string address;
+  int backlog = 10000;
+  // One more connection is accepted and closed at once, without an answer.
+  std::size_t max_connections = 10000;
+  // A request with more header lines is not answered; its connection is closed.
+  std::size_t max_header_lines = 4096;
+  std::size_t max_header_bytes = 64 * 1024;
+  std::size_t max_body_bytes = 1024 * 1024;
+  // Once its first byte has arrived, a request must be complete within this time.
+  std::chrono::milliseconds request_timeout{30'000};
+  // How long a connection may wait for its next request.
+  std::chrono::milliseconds idle_timeout{120'000};
+  // How long writing one answer may take.
+  std::chrono::milliseconds write_timeout{120'000};
+  std::size_t workers = 2;
+  // Event loops, each holding its share of the connections.
+  std::size_t event_loops = 1;
+  // Requests waiting for a worker; while the queue is full no further request is read.
+  std::size_t queue_bound = 1024;
+  // Answer bytes held in memory; an answer that does not fit waits for room.
+  std::size_t answer_budget = 256u * 1024 * 1024;
+  // At a stop, running requests have this long to finish and send their answers.
+  std::chrono::milliseconds stop_grace{20'000};
+  // When not empty, a connection from any other address is closed at accept, and a
+  // request whose client (see trusted_proxies) is elsewhere has its connection closed;
+  // neither gets an answer.
+  NetworkList allow;
+  // Reverse proxies whose X-Forwarded-For names the client of their requests.
+  NetworkList trusted_proxies;
+};
+
+}  // namespace vantor::http
