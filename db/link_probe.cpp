@@ -1,4 +1,4 @@
-// The probe's round trips on one thread, the watch of their duration on another.
+// The probe's round trips on a thread of their own, each watched by the deadline watch.
 #include "db/link_probe.hpp"
 
 #include <atomic>
@@ -13,11 +13,12 @@ namespace vantor::db {
 using Clock = std::chrono::steady_clock;
 
 struct LinkProbe::State {
-  State(std::vector<AttachmentPool*> pools_in, DatabaseSettings settings_in)
-      : pools(std::move(pools_in)), settings(settings_in) {}
+  State(std::vector<AttachmentPool*> pools_in, DatabaseSettings settings_in, std::shared_ptr<DeadlineWatch> watch_in)
+      : pools(std::move(pools_in)), settings(settings_in), watch(std::move(watch_in)) {}
 
   std::vector<AttachmentPool*> pools;
   DatabaseSettings settings;
+  std::shared_ptr<DeadlineWatch> watch;
   std::mutex mutex;
   std::condition_variable wake;
   bool stopping = false;
@@ -25,12 +26,10 @@ struct LinkProbe::State {
   // the watch and the stop only abort it.
   std::mutex handle_mutex;
   Attachment attachment;
-  // when the round trip or attach under way started (0: none under way)
-  std::atomic<Clock::rep> started{0};
   std::atomic<Clock::rep> answered{0};
   std::atomic<std::uint64_t> downs{0};
   std::atomic<bool> down{false};
-  std::atomic<bool> probe_done{false};
+  bool probe_done = false;  // under mutex
 
   // Waits for duration or the stop; true when stopping.
   bool pause(Clock::duration duration) {
@@ -65,7 +64,8 @@ struct LinkProbe::State {
   // One round trip, attaching first when there is no attachment. A refusal or an error
   // that comes back at once is an answer too: the host is there.
   void round_trip(const std::string& database) {
-    started = Clock::now().time_since_epoch().count();
+    const auto started = Clock::now();
+    auto watched = watch->arm(settings.probe_timeout, [this] { link_lost(); });
     bool answered_now = false;
     try {
       if (!attachment.attached()) replace_attachment(Attachment::attach(database, settings));
@@ -75,8 +75,8 @@ struct LinkProbe::State {
     } catch (const std::exception&) {
       answered_now = true;
     }
-    const bool in_time = Clock::now() - Clock::time_point(Clock::duration(started.load())) < settings.probe_timeout;
-    started = 0;
+    watched.disarm();
+    const bool in_time = Clock::now() - started < settings.probe_timeout;
     if (!answered_now || !in_time || stopped()) return;
     answered = Clock::now().time_since_epoch().count();
     if (down.exchange(false)) set_link_down(false);
@@ -88,26 +88,26 @@ struct LinkProbe::State {
       round_trip(database);
     } while (!pause(down ? std::chrono::milliseconds(250) : settings.probe_interval));
     replace_attachment(Attachment{});
-    probe_done = true;
+    {
+      std::lock_guard lock(mutex);
+      probe_done = true;
+    }
+    wake.notify_all();
   }
 
-  void watch() {
-    while (!pause(std::chrono::milliseconds(100))) {
-      const Clock::rep since = started;
-      if (since == 0 || down) continue;
-      if (Clock::now() - Clock::time_point(Clock::duration(since)) < settings.probe_timeout) continue;
-      down = true;
-      ++downs;
-      set_link_down(true);
-      abort_attachment();  // wakes the probe's round trip
-    }
+  // The round trip under way has had no answer within the probe's time-out.
+  void link_lost() {
+    if (down.exchange(true)) return;
+    ++downs;
+    set_link_down(true);
+    abort_attachment();  // wakes the probe's round trip
   }
 };
 
-LinkProbe::LinkProbe(std::vector<AttachmentPool*> pools, DatabaseSettings settings)
-    : state_(std::make_shared<State>(std::move(pools), settings)) {
+LinkProbe::LinkProbe(std::vector<AttachmentPool*> pools, DatabaseSettings settings,
+                     std::shared_ptr<DeadlineWatch> watch)
+    : state_(std::make_shared<State>(std::move(pools), settings, std::move(watch))) {
   std::thread([state = state_] { state->probe(); }).detach();
-  std::thread([state = state_] { state->watch(); }).detach();
 }
 
 // An attach to a host that does not answer cannot be woken: the probe thread is left to
@@ -119,7 +119,8 @@ LinkProbe::~LinkProbe() {
   }
   state_->wake.notify_all();
   state_->abort_attachment();
-  for (int i = 0; i < 50 && !state_->probe_done; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  std::unique_lock lock(state_->mutex);
+  state_->wake.wait_for(lock, std::chrono::milliseconds(500), [&] { return state_->probe_done; });
 }
 
 Clock::time_point LinkProbe::last_answer() const { return Clock::time_point(Clock::duration(state_->answered)); }

@@ -14,13 +14,15 @@
 
 #include "db/attachment_pool.hpp"
 #include "db/database_settings.hpp"
+#include "db/deadline_watch.hpp"
 
 namespace vantor::db {
 
 class LinkProbe {
  public:
-  // pools: every pool on the database (the first one's database is probed).
-  LinkProbe(std::vector<AttachmentPool*> pools, DatabaseSettings settings);
+  // pools: every pool on the database (the first one's database is probed); watch: where
+  // the probe's round trips are timed.
+  LinkProbe(std::vector<AttachmentPool*> pools, DatabaseSettings settings, std::shared_ptr<DeadlineWatch> watch);
   ~LinkProbe();
   LinkProbe(const LinkProbe&) = delete;
   LinkProbe& operator=(const LinkProbe&) = delete;
