@@ -38,6 +38,7 @@ std::size_t worker_count() { return std::clamp<std::size_t>(2 * std::thread::har
 
 ServerConfig read_config(const std::filesystem::path& folder) {
   ServerConfig config;
+  apply_defaults(config);
   config.http.port = 8080;
   if (const auto line = first_line(folder / "port.txt")) {
     if (const auto port = port_from(*line)) config.http.port = *port;

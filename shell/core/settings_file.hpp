@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <stdexcept>
+#include <string>
 #include <string_view>
 
 #include "shell/core/config_files.hpp"
@@ -21,7 +22,11 @@ class SettingsError : public std::runtime_error {
 // SettingsError naming the file's line ("vantor.conf line 3: ...").
 void apply_settings(std::string_view lines, const std::filesystem::path& folder, ServerConfig& config);
 
-// The keys, their defaults and meanings, one line each, for --help.
-std::string_view settings_help();
+// The keys, their defaults and meanings, for --help.
+std::string settings_help();
+
+// The defaults of the settings table that are values (the others are worked out at start
+// or mean "none").
+void apply_defaults(ServerConfig& config);
 
 }  // namespace vantor::shell
