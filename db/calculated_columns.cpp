@@ -87,6 +87,13 @@ double currency_rate(RowLookups& lookups) {
   }
 }
 
+// The column the price statement carries along for a declared one, when the opened form
+// has it.
+std::optional<std::size_t> carried(QueryCursor& cursor, std::string_view feeds) {
+  const std::string_view name = carried_for(query(Query::Price), feeds);
+  return name.empty() ? std::nullopt : cursor.find_undeclared(name);
+}
+
 // The supplier's name and telephone and the rate of currency 2 either come with the
 // price row itself (one round trip) or are looked up after it (two more).
 class PriceLookup final : public RowCompleter {
@@ -98,9 +105,9 @@ class PriceLookup final : public RowCompleter {
         foreign_(column(cursor, "priceus")),
         name_(column(cursor, "supplier_name")),
         tel_(column(cursor, "tel")),
-        brought_name_(cursor.find_undeclared("SUPPLIER_SNAME")),
-        brought_tel_(cursor.find_undeclared("SUPPLIER_TEL1")),
-        brought_rate_(cursor.find_undeclared("CURR2_RATE")),
+        brought_name_(carried(cursor, "supplier_name")),
+        brought_tel_(carried(cursor, "tel")),
+        brought_rate_(carried(cursor, "priceus")),
         rate_(brought_rate_ ? 0 : currency_rate(lookups)) {}
 
   void complete(QueryCursor& cursor) override {

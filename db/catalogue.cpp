@@ -5,6 +5,8 @@
 #include "db/catalogue.hpp"
 
 #include <algorithm>
+#include <deque>
+#include <string>
 #include <stdexcept>
 
 namespace vantor::db {
@@ -18,6 +20,33 @@ constexpr auto DateTime = ColumnClass::DateTime;
 constexpr auto Data = ColumnKind::Data;
 constexpr auto Calculated = ColumnKind::Calculated;
 constexpr auto Lookup = ColumnKind::Lookup;
+
+// The price statement, with or without the columns it carries along.
+constexpr std::string_view kPriceHead = "select pprice.*,Stock.COSTUS,STOCK.SUPPLIER";
+constexpr std::string_view kPriceTail =
+    "  from pprice(:code,:wh),stock  where stock.item=pprice.item  order by item  rows 1";
+const std::vector<CarriedColumn> kPriceCarried = {
+    {"SUPPLIER_SNAME", "(select first 1 sname from sub where smain='False' and sid=stock.supplier)", "supplier_name"},
+    {"SUPPLIER_TEL1", "(select first 1 tel1 from sub where smain='False' and sid=stock.supplier)", "tel"},
+    {"CURR2_RATE", "(select first 1 currval from curr where currid=2)", "priceus"},
+};
+const std::vector<ParamDef> kPriceParams = {{"code", P::Text, 20}, {"wh", P::Text, 3}};
+const std::vector<ColumnDef> kPriceColumns = {
+    {"item", Text, 20},    {"BARCODE", Text, 20},  {"price1", Double},
+    {"priceus", Double, 0, Calculated},            {"Qty", Double},
+    {"PACK", Double},      {"discount", Double},   {"DESCR1", Text, 102},
+    {"COSTUS", Double},    {"SUPPLIER", Text, 20}, {"supplier_name", Text, 50, Lookup},
+    {"tel", Text, 50, Lookup}};
+
+// A statement text composed once, kept for the life of the catalogue.
+std::string_view with_carried(std::string_view head, const std::vector<CarriedColumn>& carried,
+                              std::string_view tail) {
+  static std::deque<std::string> kept;
+  std::string text(head);
+  for (const CarriedColumn& column : carried) text.append(", ").append(column.select).append(" as ").append(column.name);
+  text += tail;
+  return kept.emplace_back(std::move(text));
+}
 
 std::vector<QueryDef> build_catalogue() {
   return {
@@ -107,33 +136,26 @@ std::vector<QueryDef> build_catalogue() {
         {"vat", Double}, {"pricevat", Double, 0, Calculated}},
        .hook = RowHook::PriceWithTax},
       // the price record of one code, with the supplier's name and telephone and the rate of
-      // currency 2 brought along in the same round trip (the completer moves them into
+      // currency 2 carried along in the same round trip (the completer moves them into
       // supplier_name, tel and priceus); on a database where it fails (no CURR table, say)
       // the plain form answers
       {.id = Query::Price,
        .name = "PRICE",
        .kind = QueryKind::Select,
-       .text = "select pprice.*,Stock.COSTUS,STOCK.SUPPLIER,"
-               " (select first 1 sname from sub where smain='False' and sid=stock.supplier) as SUPPLIER_SNAME,"
-               " (select first 1 tel1 from sub where smain='False' and sid=stock.supplier) as SUPPLIER_TEL1,"
-               " (select first 1 currval from curr where currid=2) as CURR2_RATE"
-               "  from pprice(:code,:wh),stock  where stock.item=pprice.item  order by item  rows 1",
-       .params = {{"code", P::Text, 20}, {"wh", P::Text, 3}},
-       .columns = {{"item", Text, 20}, {"BARCODE", Text, 20}, {"price1", Double}, {"priceus", Double, 0, Calculated},
-        {"Qty", Double}, {"PACK", Double}, {"discount", Double}, {"DESCR1", Text, 102}, {"COSTUS", Double},
-        {"SUPPLIER", Text, 20}, {"supplier_name", Text, 50, Lookup}, {"tel", Text, 50, Lookup}},
+       .text = with_carried(kPriceHead, kPriceCarried, kPriceTail),
+       .params = kPriceParams,
+       .columns = kPriceColumns,
        .hook = RowHook::PriceLookup,
        .single_row = true,
+       .carried = kPriceCarried,
        .plainer = Query::PricePlain},
       // the same price record without the supplier and the rate: they are looked up after it
       {.id = Query::PricePlain,
        .name = "PRICE",
        .kind = QueryKind::Select,
-       .text = "select pprice.*,Stock.COSTUS,STOCK.SUPPLIER  from pprice(:code,:wh),stock  where stock.item=pprice.item  order by item  rows 1",
-       .params = {{"code", P::Text, 20}, {"wh", P::Text, 3}},
-       .columns = {{"item", Text, 20}, {"BARCODE", Text, 20}, {"price1", Double}, {"priceus", Double, 0, Calculated},
-        {"Qty", Double}, {"PACK", Double}, {"discount", Double}, {"DESCR1", Text, 102}, {"COSTUS", Double},
-        {"SUPPLIER", Text, 20}, {"supplier_name", Text, 50, Lookup}, {"tel", Text, 50, Lookup}},
+       .text = with_carried(kPriceHead, {}, kPriceTail),
+       .params = kPriceParams,
+       .columns = kPriceColumns,
        .hook = RowHook::PriceLookup,
        .single_row = true},
       // the supplier of a PRICE row, looked up by its key (the first match of the suppliers in SID order)

@@ -28,6 +28,14 @@ struct ColumnDef {
   std::string_view label = {};  // empty: the name
 };
 
+// A column the statement reads along for the row's completer, under a name the answer
+// does not show: its value goes into the declared column it feeds.
+struct CarriedColumn {
+  std::string_view name;
+  std::string_view select;  // what the statement selects under that name
+  std::string_view feeds;
+};
+
 enum class QueryKind {
   Select,  // opened and walked
   Write,   // run once, commits on its own
@@ -94,9 +102,20 @@ struct QueryDef {
   // The statement gives at most one row ("rows 1", a key): its row comes back with the
   // execution itself, one round trip instead of two.
   bool single_row = false;
+  // Read along for the completer; already part of text.
+  std::vector<CarriedColumn> carried = {};
   // The form to open instead when this one fails before handing out a row for any reason
   // but a lost link: a database whose schema lacks what it reads along.
   std::optional<Query> plainer = std::nullopt;
 };
+
+// The name under which def reads along the value for the column feeds; empty when it
+// does not.
+inline std::string_view carried_for(const QueryDef& def, std::string_view feeds) {
+  for (const CarriedColumn& column : def.carried) {
+    if (column.feeds == feeds) return column.name;
+  }
+  return {};
+}
 
 }  // namespace vantor::db
