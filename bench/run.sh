@@ -6,6 +6,8 @@
 # server share the machine's cores.
 #   SECONDS_PER_RUN (default 8): length of each throughput run; "/price" rates are the
 #   median of three runs, on both sides
+#   bench/run.sh price: only "/price" at 16 and 64 connections, three runs of each taken
+#   in turns, on both databases (the check that more clients cost no more per request)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -75,6 +77,8 @@ wrk_price() {  # wrk_price ITEMS CONNECTIONS: "rate p50_ms p99_ms requests wrk_c
   rm -f "$out"
 }
 
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", (b > 0 ? a / b : 0) }'; }
+
 cpu_ticks() { awk '{ print $14 + $15 }' "/proc/$1/stat"; }  # user + system time of a process
 
 # wrk_price_median ITEMS CONNECTIONS: "rate p50 p99" of the median of three runs, then the
@@ -104,7 +108,38 @@ big_lists() {
   echo "$(printf "%s\n" "${raws[@]}" | sort -n | sed -n 3p) $(printf "%s\n" "${servers[@]}" | sort -n | sed -n 3p)"
 }
 
-ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", (b > 0 ? a / b : 0) }'; }
+# turns_16_64 ITEMS: "rate16 cpu16 rate64 cpu64": the median rates of three runs at 16 and
+# three at 64 connections, taken in turns, and the server's CPU microseconds per request
+# over each side's runs
+turns_16_64() {
+  local runs16=() runs64=() cpu16=0 cpu64=0 n16=0 n64=0 before line
+  for _ in 1 2 3; do
+    for c in 16 64; do
+      before=$(cpu_ticks "$server_pid")
+      line=$(wrk_price "$1" $c)
+      local used=$(( $(cpu_ticks "$server_pid") - before )) requests
+      requests=$(cut -d' ' -f4 <<<"$line")
+      if [ $c -eq 16 ]; then runs16+=("$line"); cpu16=$((cpu16 + used)); n16=$((n16 + requests))
+      else runs64+=("$line"); cpu64=$((cpu64 + used)); n64=$((n64 + requests)); fi
+    done
+  done
+  awk -v r16="$(printf "%s\n" "${runs16[@]}" | median_line | cut -d' ' -f1)" \
+      -v r64="$(printf "%s\n" "${runs64[@]}" | median_line | cut -d' ' -f1)" \
+      -v c16=$cpu16 -v c64=$cpu64 -v n16=$n16 -v n64=$n64 -v hz="$(getconf CLK_TCK)" \
+      'BEGIN { printf "%s %.0f %s %.0f\n", r16, c16 * 1e6 / hz / n16, r64, c64 * 1e6 / hz / n64 }'
+}
+
+if [ "${1:-}" = price ]; then
+  echo "| items | /price per second at 16 | server CPU µs per request at 16 | at 64 | CPU at 64 | 64 / 16 |"
+  echo "|---|---|---|---|---|---|"
+  for items in 100000 10000; do
+    start_server $items
+    wrk_price $items 16 >/dev/null  # warm the caches and the attachments
+    read -r r16 c16 r64 c64 <<<"$(turns_16_64 $items)"
+    echo "| $items | $r16 | $c16 | $r64 | $c64 | $(ratio "$r64" "$r16") |"
+  done
+  exit 0
+fi
 
 echo "measuring the raw statements (100,000 items)..." >&2
 read -r raw_rate raw_p50 raw_p99 <<<"$(raw_best 100000)"
