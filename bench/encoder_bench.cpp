@@ -14,15 +14,15 @@ using namespace vantor::test;
 constexpr int kRows = 100000;
 
 MemoryRows item_list() {
-  MemoryRows rows({column("id", ColumnClass::Text), column("product_name", ColumnClass::Text),
-                   column("description", ColumnClass::Text), column("product_code", ColumnClass::Text),
-                   column("cost", ColumnClass::Double), column("currid", ColumnClass::Int32),
-                   column("price", ColumnClass::Double), column("discount", ColumnClass::Double),
-                   column("qty", ColumnClass::Double), column("updateted_at", ColumnClass::DateTime),
-                   column("reserve", ColumnClass::Double), column("brand_id", ColumnClass::Text),
-                   column("category_id", ColumnClass::Text), column("vat", ColumnClass::Double),
-                   column("subcat2", ColumnClass::Text), column("pack", ColumnClass::Double)},
-                  kRows);
+  MemoryRows rows(
+      {column("id", ColumnClass::Text), column("product_name", ColumnClass::Text),
+       column("description", ColumnClass::Text), column("product_code", ColumnClass::Text),
+       column("cost", ColumnClass::Double), column("currid", ColumnClass::Int32), column("price", ColumnClass::Double),
+       column("discount", ColumnClass::Double), column("qty", ColumnClass::Double),
+       column("updateted_at", ColumnClass::DateTime), column("reserve", ColumnClass::Double),
+       column("brand_id", ColumnClass::Text), column("category_id", ColumnClass::Text),
+       column("vat", ColumnClass::Double), column("subcat2", ColumnClass::Text), column("pack", ColumnClass::Double)},
+      kRows);
   for (int i = 0; i < kRows; ++i) {
     const std::string id = "I" + std::to_string(100000 + i);
     rows.add({text_cell(id), text_cell("Item number " + std::to_string(i)), text_cell("Pack of 12"), text_cell(id),

@@ -33,7 +33,7 @@ struct PooledAttachment {
   std::uint64_t generation = 0;
   std::atomic<std::uint64_t> attaches{0};
   const std::atomic<bool>* link_down = nullptr;  // the pool's: no attempt while it is down
-  bool broken = false;  // the attachment was found gone in the middle of a request
+  bool broken = false;                           // the attachment was found gone in the middle of a request
   // Guards the handle's changes against an abort from another thread (the link probe,
   // the stop); the calls on the attachment itself run outside it.
   std::mutex handle_mutex;

@@ -25,10 +25,8 @@ double number(QueryCursor& cursor, std::size_t index) {
   switch (cell.cls) {
     case ColumnClass::Int16:
     case ColumnClass::Int32:
-    case ColumnClass::Int64:
-      return static_cast<double>(cell.whole);
-    default:
-      return cell.real;
+    case ColumnClass::Int64: return static_cast<double>(cell.whole);
+    default: return cell.real;
   }
 }
 
@@ -152,16 +150,11 @@ class PriceLookup final : public RowCompleter {
 
 std::unique_ptr<RowCompleter> make_row_completer(RowHook hook, QueryCursor& cursor, RowLookups& lookups) {
   switch (hook) {
-    case RowHook::PriceWithTax:
-      return std::make_unique<PriceWithTax>(cursor);
-    case RowHook::PriceLookup:
-      return std::make_unique<PriceLookup>(cursor, lookups);
-    case RowHook::Profit:
-      return std::make_unique<Profit>(cursor);
-    case RowHook::RunningBalance:
-      return std::make_unique<RunningBalance>(cursor);
-    case RowHook::None:
-      break;
+    case RowHook::PriceWithTax: return std::make_unique<PriceWithTax>(cursor);
+    case RowHook::PriceLookup: return std::make_unique<PriceLookup>(cursor, lookups);
+    case RowHook::Profit: return std::make_unique<Profit>(cursor);
+    case RowHook::RunningBalance: return std::make_unique<RunningBalance>(cursor);
+    case RowHook::None: break;
   }
   return nullptr;
 }

@@ -32,17 +32,17 @@ struct ColumnInfo {
   std::string name;   // the stored name: as declared, or as the server reports it
   std::string label;  // names the column for display; the stored name unless declared
   ColumnClass cls = ColumnClass::Text;
-  int length = 0;     // characters, for text columns
+  int length = 0;  // characters, for text columns
 };
 
 // A value of the current row. Text views stay valid until the row moves.
 struct Cell {
   ColumnClass cls = ColumnClass::Text;
   bool null = true;
-  std::string_view text;    // Text, FixedText (UTF-8, CHAR without trailing blanks)
-  std::int64_t whole = 0;   // integers; Currency/Decimal unscaled; Boolean 1 or 0
-  int scale = 0;            // Currency/Decimal: value = whole / 10^scale
-  double real = 0;          // Double, Float
+  std::string_view text;     // Text, FixedText (UTF-8, CHAR without trailing blanks)
+  std::int64_t whole = 0;    // integers; Currency/Decimal unscaled; Boolean 1 or 0
+  int scale = 0;             // Currency/Decimal: value = whole / 10^scale
+  double real = 0;           // Double, Float
   text::DateTime date_time;  // DateTime
 };
 

@@ -17,10 +17,8 @@ bool is_connection_loss(ISC_STATUS code) {
     case isc_shutdown:
     case isc_att_shutdown:
     case isc_bad_db_handle:
-    case isc_io_error:
-      return true;
-    default:
-      return false;
+    case isc_io_error: return true;
+    default: return false;
   }
 }
 

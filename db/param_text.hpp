@@ -9,8 +9,8 @@
 namespace vantor::db {
 
 struct PositionalText {
-  std::string text;                 // the statement with every ":name" replaced by "?"
-  std::vector<std::string> names;   // the name behind each "?", in order
+  std::string text;                // the statement with every ":name" replaced by "?"
+  std::vector<std::string> names;  // the name behind each "?", in order
 };
 
 PositionalText to_positional(std::string_view text);

@@ -1,11 +1,11 @@
 // Preparing, caching and binding named queries.
 #include "db/prepared_query.hpp"
 
-#include "text/ascii.hpp"
 #include "db/db_error.hpp"
 #include "db/isc_time.hpp"
-#include "text/latin1.hpp"
 #include "db/param_text.hpp"
+#include "text/ascii.hpp"
+#include "text/latin1.hpp"
 #include "text/utf8.hpp"
 
 namespace vantor::db {
@@ -22,9 +22,11 @@ void check_length(const ParamDef* param, const std::string& text) {
   if (param == nullptr || param->type != ParamType::Text || param->length == 0) return;
   const auto actual = text::code_point_count(text);
   if (actual > static_cast<std::size_t>(param->length)) {
-    throw DbError("arithmetic exception, numeric overflow, or string truncation; string right truncation; "
-                  "expected length " + std::to_string(param->length) + ", actual " + std::to_string(actual),
-                  false);
+    throw DbError(
+        "arithmetic exception, numeric overflow, or string truncation; string right truncation; "
+        "expected length " +
+            std::to_string(param->length) + ", actual " + std::to_string(actual),
+        false);
   }
 }
 

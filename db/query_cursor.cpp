@@ -1,17 +1,16 @@
 // Column mapping and row reading of an open select.
 #include "db/query_cursor.hpp"
 
-#include "text/ascii.hpp"
 #include "db/db_error.hpp"
-#include "text/latin1.hpp"
 #include "db/server_types.hpp"
 #include "db/statement.hpp"
 #include "db/transaction.hpp"
+#include "text/ascii.hpp"
+#include "text/latin1.hpp"
 
 namespace vantor::db {
 
-QueryCursor::QueryCursor(Statement& statement, Transaction& transaction, const QueryDef& def,
-                         std::size_t packet_size)
+QueryCursor::QueryCursor(Statement& statement, Transaction& transaction, const QueryDef& def, std::size_t packet_size)
     : statement_(statement), transaction_(transaction), packet_size_(packet_size) {
   if (def.columns.empty()) {
     map_reported();
@@ -39,7 +38,8 @@ void QueryCursor::map_reported() {
 
 void QueryCursor::map_declared(const QueryDef& def) {
   std::vector<std::string> reported;  // the result's column names, read once per open
-  for (int i = 0; i < statement_.output_count(); ++i) reported.push_back(text::latin1_to_utf8(statement_.output_name(i)));
+  for (int i = 0; i < statement_.output_count(); ++i)
+    reported.push_back(text::latin1_to_utf8(statement_.output_name(i)));
   for (const ColumnDef& column : def.columns) {
     Slot slot{-1, column.cls};
     if (column.kind == ColumnKind::Data) {

@@ -73,8 +73,8 @@ void mark_and_read(DbSession& session, const Params& range, const std::function<
 void free_rooms(DbSession& session, const Params& range, const std::function<void(RowSource&)>& read) {
   const auto deadline = Clock::now() + session.settings().lock_timeout;
   if (!room_marks.take_until(deadline)) {
-    throw DbError("lock conflict: another room request of this server held the rooms for the whole lock timeout",
-                  false, 0, true);
+    throw DbError("lock conflict: another room request of this server held the rooms for the whole lock timeout", false,
+                  0, true);
   }
   struct GiveBack {
     ~GiveBack() { room_marks.give_back(); }

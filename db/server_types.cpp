@@ -30,22 +30,17 @@ std::string_view raw_text(const XSQLVAR& var) {
 
 std::int64_t load_whole(const XSQLVAR& var) {
   switch (var.sqltype & ~1) {
-    case SQL_SHORT:
-      return load<std::int16_t>(var);
-    case SQL_LONG:
-      return load<std::int32_t>(var);
-    default:
-      return load<std::int64_t>(var);
+    case SQL_SHORT: return load<std::int16_t>(var);
+    case SQL_LONG: return load<std::int32_t>(var);
+    default: return load<std::int64_t>(var);
   }
 }
 
 double load_real(const XSQLVAR& var) {
   switch (var.sqltype & ~1) {
-    case SQL_FLOAT:
-      return load<float>(var);
+    case SQL_FLOAT: return load<float>(var);
     case SQL_DOUBLE:
-    case SQL_D_FLOAT:
-      return load<double>(var);  // a scale on a double is never applied
+    case SQL_D_FLOAT: return load<double>(var);  // a scale on a double is never applied
     default: {
       const auto whole = static_cast<double>(load_whole(var));
       return var.sqlscale == 0 ? whole : whole / std::pow(10.0, -var.sqlscale);
@@ -61,14 +56,9 @@ void load_date_time(const XSQLVAR& var, Cell& cell) {
       cell.date_time.ticks = stamp.timestamp_time;
       break;
     }
-    case SQL_TYPE_DATE:
-      cell.date_time.day = day_from_isc(load<ISC_DATE>(var));
-      break;
-    case SQL_TYPE_TIME:
-      cell.date_time.ticks = load<ISC_TIME>(var);
-      break;
-    default:
-      break;
+    case SQL_TYPE_DATE: cell.date_time.day = day_from_isc(load<ISC_DATE>(var)); break;
+    case SQL_TYPE_TIME: cell.date_time.ticks = load<ISC_TIME>(var); break;
+    default: break;
   }
 }
 
@@ -76,10 +66,8 @@ void load_date_time(const XSQLVAR& var, Cell& cell) {
 
 ColumnClass class_of(const XSQLVAR& var) {
   switch (var.sqltype & ~1) {
-    case SQL_VARYING:
-      return ColumnClass::Text;
-    case SQL_TEXT:
-      return ColumnClass::FixedText;
+    case SQL_VARYING: return ColumnClass::Text;
+    case SQL_TEXT: return ColumnClass::FixedText;
     case SQL_SHORT:
     case SQL_LONG:
     case SQL_INT64:
@@ -88,45 +76,33 @@ ColumnClass class_of(const XSQLVAR& var) {
         return type == SQL_SHORT ? ColumnClass::Int16 : type == SQL_LONG ? ColumnClass::Int32 : ColumnClass::Int64;
       }
       return (var.sqltype & ~1) != SQL_INT64 && var.sqlscale >= -4 ? ColumnClass::Currency : ColumnClass::Decimal;
-    case SQL_FLOAT:
-      return ColumnClass::Float;
+    case SQL_FLOAT: return ColumnClass::Float;
     case SQL_DOUBLE:
-    case SQL_D_FLOAT:
-      return ColumnClass::Double;
+    case SQL_D_FLOAT: return ColumnClass::Double;
     case SQL_TIMESTAMP:
     case SQL_TYPE_DATE:
-    case SQL_TYPE_TIME:
-      return ColumnClass::DateTime;
-    case SQL_BLOB:
-      return var.sqlsubtype == 1 ? ColumnClass::LongText : ColumnClass::Binary;
-    case SQL_BOOLEAN:
-      return ColumnClass::Boolean;
-    default:
-      return ColumnClass::Binary;
+    case SQL_TYPE_TIME: return ColumnClass::DateTime;
+    case SQL_BLOB: return var.sqlsubtype == 1 ? ColumnClass::LongText : ColumnClass::Binary;
+    case SQL_BOOLEAN: return ColumnClass::Boolean;
+    default: return ColumnClass::Binary;
   }
 }
 
 BasicKind basic_kind_of(ColumnClass cls) {
   switch (cls) {
     case ColumnClass::Text:
-    case ColumnClass::FixedText:
-      return BasicKind::Text;
+    case ColumnClass::FixedText: return BasicKind::Text;
     case ColumnClass::Int16:
     case ColumnClass::Int32:
-    case ColumnClass::Int64:
-      return BasicKind::WholeNumber;
+    case ColumnClass::Int64: return BasicKind::WholeNumber;
     case ColumnClass::Currency:
     case ColumnClass::Decimal:
     case ColumnClass::Double:
-    case ColumnClass::Float:
-      return BasicKind::RealNumber;
-    case ColumnClass::DateTime:
-      return BasicKind::DateTime;
+    case ColumnClass::Float: return BasicKind::RealNumber;
+    case ColumnClass::DateTime: return BasicKind::DateTime;
     case ColumnClass::LongText:
-    case ColumnClass::Binary:
-      return BasicKind::Binary;
-    case ColumnClass::Boolean:
-      return BasicKind::Boolean;
+    case ColumnClass::Binary: return BasicKind::Binary;
+    case ColumnClass::Boolean: return BasicKind::Boolean;
   }
   return BasicKind::Other;
 }
@@ -156,12 +132,9 @@ Cell read_cell(const XSQLVAR& var, ColumnClass target, std::string& buffer) {
         cell.real = load_real(var);
       }
       break;
-    case BasicKind::DateTime:
-      load_date_time(var, cell);
-      break;
+    case BasicKind::DateTime: load_date_time(var, cell); break;
     case BasicKind::Binary:
-    case BasicKind::Other:
-      break;  // blob contents are read on demand
+    case BasicKind::Other: break;  // blob contents are read on demand
   }
   return cell;
 }

@@ -9,12 +9,9 @@ namespace {
 
 std::size_t data_size(const XSQLVAR& var) {
   switch (var.sqltype & ~1) {
-    case SQL_VARYING:
-      return static_cast<std::size_t>(var.sqllen) + 2;
-    case SQL_TEXT:
-      return var.sqllen > 0 ? static_cast<std::size_t>(var.sqllen) : 1;  // '' is CHAR(0)
-    default:
-      return var.sqllen > 0 ? static_cast<std::size_t>(var.sqllen) : 8;
+    case SQL_VARYING: return static_cast<std::size_t>(var.sqllen) + 2;
+    case SQL_TEXT: return var.sqllen > 0 ? static_cast<std::size_t>(var.sqllen) : 1;  // '' is CHAR(0)
+    default: return var.sqllen > 0 ? static_cast<std::size_t>(var.sqllen) : 8;
   }
 }
 

@@ -5,7 +5,6 @@
 #include <cstring>
 
 #include "db/attachment.hpp"
-#include "db/attachment.hpp"
 #include "db/db_error.hpp"
 #include "db/transaction.hpp"
 

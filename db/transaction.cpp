@@ -43,8 +43,7 @@ std::vector<char> parameters_for(TransactionKind kind, std::chrono::seconds lock
 Transaction::Transaction(Attachment& attachment, TransactionKind kind, std::chrono::seconds lock_timeout) {
   const auto tpb = parameters_for(kind, lock_timeout);
   ISC_STATUS_ARRAY status{};
-  isc_start_transaction(status, &handle_, 1, attachment.handle(), static_cast<unsigned short>(tpb.size()),
-                        tpb.data());
+  isc_start_transaction(status, &handle_, 1, attachment.handle(), static_cast<unsigned short>(tpb.size()), tpb.data());
   check_status(status);
 }
 

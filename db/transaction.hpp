@@ -21,7 +21,8 @@ class Transaction {
  public:
   Transaction() = default;
   // lock_timeout: how long a ReadWrite transaction waits for a row lock (at least 1 s).
-  Transaction(Attachment& attachment, TransactionKind kind, std::chrono::seconds lock_timeout = DatabaseSettings{}.lock_timeout);
+  Transaction(Attachment& attachment, TransactionKind kind,
+              std::chrono::seconds lock_timeout = DatabaseSettings{}.lock_timeout);
   Transaction(Transaction&& other) noexcept;
   Transaction& operator=(Transaction&& other) noexcept;
   Transaction(const Transaction&) = delete;

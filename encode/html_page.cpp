@@ -21,17 +21,10 @@ enum class CellRule { Text, UpdatedAt, Number };
 void append_html_text(std::string_view text, std::string& out) {
   for (char c : text) {
     switch (c) {
-      case '&':
-        out += "&amp;";
-        break;
-      case '<':
-        out += "&lt;";
-        break;
-      case '>':
-        out += "&gt;";
-        break;
-      default:
-        out.push_back(c);
+      case '&': out += "&amp;"; break;
+      case '<': out += "&lt;"; break;
+      case '>': out += "&gt;"; break;
+      default: out.push_back(c);
     }
   }
 }
@@ -43,12 +36,8 @@ void append_cell(db::RowSource& rows, std::size_t index, CellRule rule, std::str
     case CellRule::Text:
       if (!cell.null) append_html_text(cell.text, out);
       break;
-    case CellRule::UpdatedAt:
-      out += text::date_text(date_value(cell).day);
-      break;
-    case CellRule::Number:
-      out += text::grouped_two_decimals(float_value(cell));
-      break;
+    case CellRule::UpdatedAt: out += text::date_text(date_value(cell).day); break;
+    case CellRule::Number: out += text::grouped_two_decimals(float_value(cell)); break;
   }
   out += "</td>";
   out += kLineEnd;

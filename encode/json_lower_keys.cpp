@@ -2,14 +2,14 @@
 #include <algorithm>
 #include <vector>
 
-#include "text/ascii.hpp"
 #include "encode/base64.hpp"
-#include "encode/json_encoders.hpp"
 #include "encode/jpeg_check.hpp"
+#include "encode/json_encoders.hpp"
 #include "encode/json_text.hpp"
-#include "text/numbers.hpp"
 #include "encode/value_forms.hpp"
+#include "text/ascii.hpp"
 #include "text/dates.hpp"
+#include "text/numbers.hpp"
 
 namespace vantor::encode {
 namespace {
@@ -40,8 +40,8 @@ std::vector<Column> plan(const std::vector<db::ColumnInfo>& infos) {
 }
 
 // Appends the picture's pair, or nothing when the bytes are no JPEG picture.
-void append_picture(db::RowSource& rows, std::size_t index, const Column& column, EncoderSink& sink,
-                    std::string& out, bool& first_pair) {
+void append_picture(db::RowSource& rows, std::size_t index, const Column& column, EncoderSink& sink, std::string& out,
+                    bool& first_pair) {
   const std::size_t mark = out.size();
   try {
     const std::string bytes = rows.blob(index);
@@ -86,8 +86,7 @@ void append_value(db::RowSource& rows, std::size_t index, const Column& column, 
         text::append_two_decimals(numeric_value(cell), out);
       }
       break;
-    case Rule::Picture:
-      break;
+    case Rule::Picture: break;
   }
 }
 

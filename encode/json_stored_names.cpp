@@ -3,8 +3,8 @@
 
 #include "encode/json_encoders.hpp"
 #include "encode/json_text.hpp"
-#include "text/numbers.hpp"
 #include "encode/value_forms.hpp"
+#include "text/numbers.hpp"
 
 namespace vantor::encode {
 namespace {

@@ -45,26 +45,18 @@ std::string text_form(const db::Cell& cell) {
   if (cell.null) return {};
   switch (cell.cls) {
     case ColumnClass::Text:
-    case ColumnClass::FixedText:
-      return std::string(cell.text);
+    case ColumnClass::FixedText: return std::string(cell.text);
     case ColumnClass::Int16:
     case ColumnClass::Int32:
-    case ColumnClass::Int64:
-      return std::to_string(cell.whole);
+    case ColumnClass::Int64: return std::to_string(cell.whole);
     case ColumnClass::Currency:
-    case ColumnClass::Decimal:
-      return scaled_text(cell);
-    case ColumnClass::Double:
-      return general_text(cell.real, 15);
-    case ColumnClass::Float:
-      return general_text(cell.real, 7);
-    case ColumnClass::DateTime:
-      return text::date_time_text(cell.date_time);
-    case ColumnClass::Boolean:
-      return cell.whole != 0 ? "True" : "False";
+    case ColumnClass::Decimal: return scaled_text(cell);
+    case ColumnClass::Double: return general_text(cell.real, 15);
+    case ColumnClass::Float: return general_text(cell.real, 7);
+    case ColumnClass::DateTime: return text::date_time_text(cell.date_time);
+    case ColumnClass::Boolean: return cell.whole != 0 ? "True" : "False";
     case ColumnClass::LongText:
-    case ColumnClass::Binary:
-      break;
+    case ColumnClass::Binary: break;
   }
   return {};
 }
@@ -78,40 +70,31 @@ double numeric_value(const db::Cell& cell) {
   switch (cell.cls) {
     case ColumnClass::Int16:
     case ColumnClass::Int32:
-    case ColumnClass::Int64:
-      return static_cast<double>(cell.whole);
+    case ColumnClass::Int64: return static_cast<double>(cell.whole);
     case ColumnClass::Currency:
-    case ColumnClass::Decimal:
-      return scaled(cell);
+    case ColumnClass::Decimal: return scaled(cell);
     case ColumnClass::Double:
-    case ColumnClass::Float:
-      return cell.real;
-    case ColumnClass::DateTime:
-      return text::date_time_number(cell.date_time.day, cell.date_time.ticks);
-    case ColumnClass::Boolean:
-      return cell.whole != 0 ? -1 : 0;
+    case ColumnClass::Float: return cell.real;
+    case ColumnClass::DateTime: return text::date_time_number(cell.date_time.day, cell.date_time.ticks);
+    case ColumnClass::Boolean: return cell.whole != 0 ? -1 : 0;
     case ColumnClass::Text:
-    case ColumnClass::FixedText:
-      return number_of_text(cell);
+    case ColumnClass::FixedText: return number_of_text(cell);
     case ColumnClass::LongText:
-    case ColumnClass::Binary:
-      break;
+    case ColumnClass::Binary: break;
   }
   throw ValueError("a blob has no numeric value");
 }
 
 text::DateTime date_value(const db::Cell& cell) {
   switch (cell.cls) {
-    case ColumnClass::DateTime:
-      return cell.null ? text::DateTime{} : cell.date_time;
+    case ColumnClass::DateTime: return cell.null ? text::DateTime{} : cell.date_time;
     case ColumnClass::Text:
     case ColumnClass::FixedText: {
       const auto parsed = cell.null ? std::nullopt : text::parse_date_time(cell.text);
       if (!parsed) throw ValueError("'" + std::string(cell.text) + "' is not a valid date and time");
       return *parsed;
     }
-    default:
-      throw ValueError("the value has no date");
+    default: throw ValueError("the value has no date");
   }
 }
 
@@ -119,13 +102,10 @@ double float_value(const db::Cell& cell) {
   switch (cell.cls) {
     case ColumnClass::Boolean:
     case ColumnClass::LongText:
-    case ColumnClass::Binary:
-      throw ValueError("the value has no float value");
+    case ColumnClass::Binary: throw ValueError("the value has no float value");
     case ColumnClass::Text:
-    case ColumnClass::FixedText:
-      return number_of_text(cell);
-    default:
-      return cell.null ? 0 : numeric_value(cell);
+    case ColumnClass::FixedText: return number_of_text(cell);
+    default: return cell.null ? 0 : numeric_value(cell);
   }
 }
 

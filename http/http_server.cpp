@@ -141,9 +141,7 @@ std::vector<std::string> HttpServer::listening_addresses() const {
   return addresses;
 }
 
-void HttpServer::on_refused(std::function<void(const std::string& address)> note) {
-  state_->refused = std::move(note);
-}
+void HttpServer::on_refused(std::function<void(const std::string& address)> note) { state_->refused = std::move(note); }
 
 void HttpServer::post(std::function<void()> work) {
   auto remaining = std::make_shared<std::atomic<std::size_t>>(state_->loops.size());

@@ -1,10 +1,10 @@
 // Sales invoices from mobile clients: the header, then one request per line. Both read
 // their parameters by name; every conversion happens before the one procedure call.
-#include "text/numbers.hpp"
 #include "encode/reencode_note.hpp"
-#include "text/utf8.hpp"
 #include "http/endpoint_support.hpp"
 #include "http/endpoints.hpp"
+#include "text/numbers.hpp"
+#include "text/utf8.hpp"
 
 namespace vantor::http::endpoints {
 namespace {

@@ -9,14 +9,10 @@ namespace vantor::http {
 
 std::string_view outcome_name(Outcome outcome) {
   switch (outcome) {
-    case Outcome::Data:
-      return "data";
-    case Outcome::Failure:
-      return "failure";
-    case Outcome::Empty:
-      return "empty";
-    case Outcome::Fallback:
-      return "fallback";
+    case Outcome::Data: return "data";
+    case Outcome::Failure: return "failure";
+    case Outcome::Empty: return "empty";
+    case Outcome::Fallback: return "fallback";
   }
   return "data";
 }
@@ -41,8 +37,7 @@ void Metrics::write(PrometheusText& out) const {
   out.family("vantor_requests_total", "Requests by route and by what the client got.", "counter");
   for (const auto& [label, counts] : requests_) {
     for (std::size_t outcome = 0; outcome < counts->size(); ++outcome) {
-      out.sample("vantor_requests_total",
-                 {{"route", label}, {"outcome", outcome_name(static_cast<Outcome>(outcome))}},
+      out.sample("vantor_requests_total", {{"route", label}, {"outcome", outcome_name(static_cast<Outcome>(outcome))}},
                  (*counts)[outcome].load());
     }
   }

@@ -37,7 +37,7 @@ class Metrics {
 
  private:
   static constexpr std::array<double, 12> kBuckets = {0.001, 0.0025, 0.005, 0.01, 0.025, 0.05,
-                                                     0.1,   0.25,   0.5,   1,    2.5,   10};
+                                                      0.1,   0.25,   0.5,   1,    2.5,   10};
   using Counts = std::array<std::atomic<std::uint64_t>, 4>;
   std::map<std::string, std::unique_ptr<Counts>, std::less<>> requests_;
   std::array<std::atomic<std::uint64_t>, kBuckets.size() + 1> buckets_{};

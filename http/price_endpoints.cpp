@@ -1,8 +1,8 @@
 // Price lookup by scanned code, stock per warehouse, the stock list and the customers.
-#include "text/ascii.hpp"
-#include "text/utf8.hpp"
 #include "http/endpoint_support.hpp"
 #include "http/endpoints.hpp"
+#include "text/ascii.hpp"
+#include "text/utf8.hpp"
 
 namespace vantor::http::endpoints {
 namespace {

@@ -79,8 +79,8 @@ RouteResult closed_route(const HttpRequest& request, std::string_view path, cons
   return {encode::FinishResponse(std::string(kFallbackAnswer), encode::AnswerKind::Json, echo, log), Outcome::Fallback};
 }
 
-RouteResult borrow_and_run(const HttpRequest& request, std::string_view path, const Route& route,
-                           ServerContext& server, RequestLog& log) {
+RouteResult borrow_and_run(const HttpRequest& request, std::string_view path, const Route& route, ServerContext& server,
+                           RequestLog& log) {
   std::shared_lock hold(server.gate);  // requests run while the schema upgrade does not
   std::optional<db::AttachmentPool::Lease> lease;
   try {
@@ -98,7 +98,8 @@ HttpAnswer answered(const HttpRequest& request, std::string_view path, const Rou
                     ServerContext& server, RequestLog& log) {
   const auto took = std::chrono::steady_clock::now() - request.arrived;
   server.metrics.count(route.label, result.outcome, took);
-  if (server.options.access_log) log.access(access_line(request, path, result.outcome, result.answer.body.size(), took));
+  if (server.options.access_log)
+    log.access(access_line(request, path, result.outcome, result.answer.body.size(), took));
   server.activity_log.publish(log.take());
   return std::move(result.answer);
 }

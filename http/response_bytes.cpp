@@ -21,14 +21,9 @@ std::string http_date_now() {
 std::string response_head(const HttpAnswer& answer, bool keep_alive) {
   std::string head = "HTTP/1.1 ";
   switch (answer.status) {
-    case 404:
-      head += "404 Not Found";
-      break;
-    case 503:
-      head += "503 Service Unavailable";
-      break;
-    default:
-      head += "200 OK";
+    case 404: head += "404 Not Found"; break;
+    case 503: head += "503 Service Unavailable"; break;
+    default: head += "200 OK";
   }
   head += "\r\nConnection: ";
   head += keep_alive ? "keep-alive" : "close";

@@ -51,7 +51,7 @@ struct ServerState {
   std::vector<std::unique_ptr<Loop>> loops;
   std::atomic<std::size_t> next_loop{0};
   std::vector<std::unique_ptr<boost::asio::ip::tcp::acceptor>> acceptors;  // on the first loop
-  std::vector<std::shared_ptr<boost::asio::steady_timer>> tickers;          // on the first loop
+  std::vector<std::shared_ptr<boost::asio::steady_timer>> tickers;         // on the first loop
   // Guards every loop's sessions; settled is told when a session ends or the last inline
   // request of a stop ends, which is what the stop waits for.
   std::mutex sessions_mutex;

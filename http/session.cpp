@@ -208,9 +208,8 @@ void Session::answer_with(HttpAnswer answer) {
   const std::size_t bytes = head_bytes_.size() + (head_ ? 0 : answer_.body.size());
   if (state_->budget.try_acquire(bytes)) return write(0);
   // room comes back on whichever loop writes: the write starts on this one
-  state_->budget.acquire(bytes, [self = shared_from_this()] {
-    asio::post(self->stream_.get_executor(), [self] { self->write(0); });
-  });
+  state_->budget.acquire(
+      bytes, [self = shared_from_this()] { asio::post(self->stream_.get_executor(), [self] { self->write(0); }); });
 }
 
 // Writes from offset of the body on; the head goes with the first slice. A HEAD

@@ -28,10 +28,8 @@ std::string stored_select(Kind kind, const std::string& name) {
       return "select cast('table' as blob sub_type text) from rdb$relations where rdb$relation_name = '" + name + "'";
     case Kind::Procedure:
       return "select rdb$procedure_source from rdb$procedures where rdb$procedure_name = '" + name + "'";
-    case Kind::Trigger:
-      return "select rdb$trigger_source from rdb$triggers where rdb$trigger_name = '" + name + "'";
-    case Kind::View:
-      return "select rdb$view_source from rdb$relations where rdb$relation_name = '" + name + "'";
+    case Kind::Trigger: return "select rdb$trigger_source from rdb$triggers where rdb$trigger_name = '" + name + "'";
+    case Kind::View: return "select rdb$view_source from rdb$relations where rdb$relation_name = '" + name + "'";
   }
   return {};
 }

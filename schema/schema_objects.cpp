@@ -21,7 +21,8 @@ std::vector<SchemaObject> build_objects() {
   COSTUS MYCURR
 ))sql"},
       // trigger MINVENTORYTRIGGER1, first form
-      {Object::CrInvTr, "crinvtr", Connection::Main, R"sql(CREATE TRIGGER MINVENTORYTRIGGER1 FOR MINVENTORY BEFORE INSERT POSITION 0 AS
+      {Object::CrInvTr, "crinvtr", Connection::Main,
+       R"sql(CREATE TRIGGER MINVENTORYTRIGGER1 FOR MINVENTORY BEFORE INSERT POSITION 0 AS
 declare variable myitem varchar(20);
 declare variable mypack double precision;
 BEGIN
@@ -49,7 +50,8 @@ new.pack=:mypack;
 
 END)sql"},
       // trigger MINVENTORYTRIGGER2, first form
-      {Object::CrInvTr2, "crinvtr2", Connection::Main, R"sql(CREATE TRIGGER MINVENTORYTRIGGER2 FOR MINVENTORY BEFORE UPDATE POSITION 0 AS
+      {Object::CrInvTr2, "crinvtr2", Connection::Main,
+       R"sql(CREATE TRIGGER MINVENTORYTRIGGER2 FOR MINVENTORY BEFORE UPDATE POSITION 0 AS
 declare variable myitem varchar(20);
 declare variable mypack double precision;
 BEGIN
@@ -75,7 +77,8 @@ mypack=1;
 new.pack=:mypack;
 END)sql"},
       // trigger MINVENTORYTRIGGER1, final form
-      {Object::MinvTr1, "MINVTR1", Connection::Ddl, R"sql(CREATE TRIGGER MINVENTORYTRIGGER1 FOR MINVENTORY BEFORE INSERT POSITION 0 AS
+      {Object::MinvTr1, "MINVTR1", Connection::Ddl,
+       R"sql(CREATE TRIGGER MINVENTORYTRIGGER1 FOR MINVENTORY BEFORE INSERT POSITION 0 AS
 declare variable myitem varchar(20);
 declare variable mypack double precision;
 BEGIN
@@ -90,7 +93,8 @@ SELECT ITEM,DESCR1,PACK FROM PPRICE(NEW.BARCODE,'00') order by item  ROWS 1 INTO
 
 END)sql"},
       // trigger MINVENTORYTRIGGER2, final form
-      {Object::MinvTr2, "MINVTR2", Connection::Ddl, R"sql(CREATE TRIGGER MINVENTORYTRIGGER2 FOR MINVENTORY BEFORE UPDATE POSITION 0 AS
+      {Object::MinvTr2, "MINVTR2", Connection::Ddl,
+       R"sql(CREATE TRIGGER MINVENTORYTRIGGER2 FOR MINVENTORY BEFORE UPDATE POSITION 0 AS
 declare variable myitem varchar(20);
 declare variable mypack double precision;
 BEGIN

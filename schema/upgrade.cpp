@@ -106,8 +106,8 @@ void refresh_doroom(Connections& connections) {
   const SchemaObject& doroom = schema_object(Object::DoRoom);
   UpgradeConnection& connection = connections.of(doroom.connection);
   try {
-    const auto stored = connection.read_text(
-        "select rdb$procedure_source from rdb$procedures where rdb$procedure_name = 'DOROOM'");
+    const auto stored =
+        connection.read_text("select rdb$procedure_source from rdb$procedures where rdb$procedure_name = 'DOROOM'");
     if (!stored || !is_earlier_doroom(*stored)) return;
     std::string alter(doroom.text);
     alter.replace(0, std::string_view("CREATE").size(), "ALTER");
@@ -125,7 +125,8 @@ std::optional<long> other_attachments(UpgradeConnection& main) {
     const auto count = main.read_text(
         "select cast(cast(count(*) as varchar(18)) as blob sub_type text) from mon$attachments "
         "where mon$system_flag = 0 and mon$attachment_id <> current_connection "
-        "and coalesce(mon$remote_pid, 0) <> " + std::to_string(::getpid()));
+        "and coalesce(mon$remote_pid, 0) <> " +
+        std::to_string(::getpid()));
     if (count) return std::stol(*count);
   } catch (const std::exception&) {
   }
@@ -160,51 +161,51 @@ UpgradeOutcome SchemaUpgrade::run(const std::function<void(const std::string&)>&
   try {
     ddl.connect();  // checked before anything is dropped
   } catch (const std::exception& failure) {
-    return {false, std::string("update stopped, nothing changed: the DDL connection cannot be opened: ") +
-                       failure.what()};
+    return {false,
+            std::string("update stopped, nothing changed: the DDL connection cannot be opened: ") + failure.what()};
   }
   const auto others = other_attachments(main);
   if (tell) tell(starting_line(others));
   try {
-    install(connections, {Object::CrMyInv2});                                        // 1
-    step(main, {"alter table minventory add note varchar(20)"});                    // 2
-    if (!install(connections, {Object::CrMyIte})) {                                 // 3
-      step(main, {"drop procedure product"});                                       // 3.1
-      install(connections, {Object::CrProduct});                                    // 3.2
-      step(main, {"drop procedure MOBRSERVE"});                                     // 3.3
-      install(connections, {Object::CrReserve});                                    // 3.4
-      install(connections, {Object::DoRoom});                                       // 3.5
+    install(connections, {Object::CrMyInv2});                     // 1
+    step(main, {"alter table minventory add note varchar(20)"});  // 2
+    if (!install(connections, {Object::CrMyIte})) {               // 3
+      step(main, {"drop procedure product"});                     // 3.1
+      install(connections, {Object::CrProduct});                  // 3.2
+      step(main, {"drop procedure MOBRSERVE"});                   // 3.3
+      install(connections, {Object::CrReserve});                  // 3.4
+      install(connections, {Object::DoRoom});                     // 3.5
     }
     refresh_doroom(connections);
-    step(ddl, {"drop  VIEW VPRICES"});                                              // 4
-    install(connections, {Object::CrVPrices});                                      // 5
+    step(ddl, {"drop  VIEW VPRICES"});                                                  // 4
+    install(connections, {Object::CrVPrices});                                          // 5
     step(ddl, {"DROP TRIGGER MINVENTORYTRIGGER1", "DROP TRIGGER MINVENTORYTRIGGER2"});  // 6
-    step(ddl, {"ALTER TABLE MINVENTORY ALTER COLUMN DESCR1 TYPE VARCHAR(102)"});    // 7
+    step(ddl, {"ALTER TABLE MINVENTORY ALTER COLUMN DESCR1 TYPE VARCHAR(102)"});        // 7
     ddl.disconnect();
-    step(main, {"alter table minventory add pack mycurr"});                         // 8
-    step(main, {"alter table minventory add note varchar(20)"});                    // 9
-    step(main, {"alter table minventory add item varchar(20)"});                    // 10
-    step(main, {"drop procedure pprice"});                                          // 11
-    step(main, {"drop procedure MYINV"});                                           // 12
-    step(main, {"drop procedure MYITE"});                                           // 13
-    install(connections, {Object::DoPrice});                                        // 14
-    install(connections, {Object::CrInventory});                                    // 15
-    install(connections, {Object::CrInvTr});                                        // 16
-    install(connections, {Object::CrMyIte});                                        // 17
-    install(connections, {Object::CrInvTr2});                                       // 18
+    step(main, {"alter table minventory add pack mycurr"});                                          // 8
+    step(main, {"alter table minventory add note varchar(20)"});                                     // 9
+    step(main, {"alter table minventory add item varchar(20)"});                                     // 10
+    step(main, {"drop procedure pprice"});                                                           // 11
+    step(main, {"drop procedure MYINV"});                                                            // 12
+    step(main, {"drop procedure MYITE"});                                                            // 13
+    install(connections, {Object::DoPrice});                                                         // 14
+    install(connections, {Object::CrInventory});                                                     // 15
+    install(connections, {Object::CrInvTr});                                                         // 16
+    install(connections, {Object::CrMyIte});                                                         // 17
+    install(connections, {Object::CrInvTr2});                                                        // 18
     step(main, {"ALTER TABLE MINVENTORY  ADD CONSTRAINT MINVENTORYPRIMARYKEY1  PRIMARY KEY (ID)"});  // 19
     step(main, {"CREATE ASCENDING INDEX MINVENTORYINDEX1 ON MINVENTORY (DEVICEID)",
                 "CREATE ASCENDING INDEX MINVENTORYINDEX2 ON MINVENTORY (BARCODE)"});  // 20
-    step(main, {"alter table minventory add costus mycurr"});                       // 21
+    step(main, {"alter table minventory add costus mycurr"});                         // 21
     // 22: one transaction, so a failure of the second cannot leave every QTY raised
     try {
       main.execute({"update minventory set qty=qty+1", "update minventory set qty=qty-1"});
     } catch (const std::exception&) {
     }
-    install(connections, {Object::CrMyInv2});                                       // 23
+    install(connections, {Object::CrMyInv2});  // 23
     ddl.connect();
     step(ddl, {"DROP TRIGGER MINVENTORYTRIGGER1", "DROP TRIGGER MINVENTORYTRIGGER2"});  // 24
-    install(connections, {Object::MinvTr1, Object::MinvTr2});                       // 25
+    install(connections, {Object::MinvTr1, Object::MinvTr2});                           // 25
     ddl.disconnect();
   } catch (const std::exception& failure) {
     return {false, std::string("update stopped: ") + failure.what()};

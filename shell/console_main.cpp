@@ -48,8 +48,9 @@ class CommandQueue {
 };
 
 int update_once(const shell::ServerConfig& config) {
-  const auto outcome = schema::SchemaUpgrade(config.database, config.db).run(
-      [](const std::string& line) { std::cout << line << std::endl; });
+  const auto outcome = schema::SchemaUpgrade(config.database, config.db).run([](const std::string& line) {
+    std::cout << line << std::endl;
+  });
   (outcome.finished ? std::cout : std::cerr) << outcome.message << std::endl;
   return outcome.finished ? 0 : 1;
 }
@@ -75,8 +76,8 @@ void wait_for_signals(CommandQueue& queue, sigset_t signals) {
 constexpr const char* kUsage = "usage: vantor-server [--config-dir DIR] [--update] | --help | --version\n";
 
 std::string help_text() {
-  std::string text = "vantor-server " + shell::version_text() +
-                     ": publishes a Firebird ERP database over HTTP.\n\n" + kUsage +
+  std::string text = "vantor-server " + shell::version_text() + ": publishes a Firebird ERP database over HTTP.\n\n" +
+                     kUsage +
                      "\n"
                      "  --config-dir DIR  read port.txt, ip.txt and vantor.conf from DIR (default: the\n"
                      "                    program's folder); relative paths in vantor.conf are read from it\n"

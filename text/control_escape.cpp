@@ -28,15 +28,9 @@ void append_control_escape(std::string_view text, std::size_t pos, std::size_t l
   }
   const auto code = static_cast<unsigned char>(text[pos]);
   switch (code) {
-    case '\n':
-      out += "\\n";
-      return;
-    case '\r':
-      out += "\\r";
-      return;
-    case '\t':
-      out += "\\t";
-      return;
+    case '\n': out += "\\n"; return;
+    case '\r': out += "\\r"; return;
+    case '\t': out += "\\t"; return;
     default:
       out += "\\x";
       out.push_back(kHexDigits[code >> 4]);

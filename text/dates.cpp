@@ -20,7 +20,8 @@ void append_digits(std::string& out, int value, int width) {
 }
 
 // Reads 1..max_digits digits at pos.
-std::optional<int> read_number(std::string_view text, std::size_t& pos, std::size_t min_digits, std::size_t max_digits) {
+std::optional<int> read_number(std::string_view text, std::size_t& pos, std::size_t min_digits,
+                               std::size_t max_digits) {
   const std::size_t start = pos;
   int value = 0;
   while (pos < text.size() && pos - start < max_digits && text[pos] >= '0' && text[pos] <= '9') {

@@ -8,9 +8,7 @@ namespace vantor::text {
 std::string utf8_to_latin1(std::string_view utf8) {
   std::string out;
   out.reserve(utf8.size());
-  for_each_code_point(utf8, [&](char32_t cp) {
-    out.push_back(cp <= 0xFF ? static_cast<char>(cp) : '?');
-  });
+  for_each_code_point(utf8, [&](char32_t cp) { out.push_back(cp <= 0xFF ? static_cast<char>(cp) : '?'); });
   return out;
 }
 

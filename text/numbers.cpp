@@ -48,7 +48,8 @@ Rounded round_exact(double value) {
   Rounded result;
   // 18 significant digits: d.ddddddddddddddddde+XX
   char buffer[64];
-  const auto end = std::to_chars(buffer, buffer + sizeof(buffer), std::fabs(value), std::chars_format::scientific, 17).ptr;
+  const auto end =
+      std::to_chars(buffer, buffer + sizeof(buffer), std::fabs(value), std::chars_format::scientific, 17).ptr;
   char significant[18];
   int count = 0;
   const char* p = buffer;
@@ -216,7 +217,8 @@ std::optional<std::int64_t> parse_integer(std::string_view text) {
 
 std::optional<std::int32_t> parse_whole_number(std::string_view text) {
   const auto value = parse_integer(text);
-  if (!value || *value < std::numeric_limits<std::int32_t>::min() || *value > std::numeric_limits<std::int32_t>::max()) {
+  if (!value || *value < std::numeric_limits<std::int32_t>::min() ||
+      *value > std::numeric_limits<std::int32_t>::max()) {
     return std::nullopt;
   }
   return static_cast<std::int32_t>(*value);

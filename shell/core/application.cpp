@@ -147,8 +147,9 @@ void Application::RzBitBtn2Click() {
     upgrading_ = true;
     ++upgrade_runs_;
     detach_pools();
-    outcome = schema::SchemaUpgrade(pool_->database(), config_.db).run(
-        [this](const std::string& line) { front_.show_status(line); });
+    outcome = schema::SchemaUpgrade(pool_->database(), config_.db).run([this](const std::string& line) {
+      front_.show_status(line);
+    });
     detach_pools();  // statements prepared before are stale
     upgrading_ = false;
   }

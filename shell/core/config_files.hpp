@@ -42,14 +42,14 @@ struct ServerConfig {
   std::string database;
   http::ServerSettings http;
   db::DatabaseSettings db;
-  bool no_check_digit = false;          // "No Check Digit" at start
-  std::optional<AdminAddress> admin;    // the admin listener; none when absent
-  bool access_log = false;              // one line per request besides the activity log
-  bool echo = true;                     // answers echoed into the activity log
+  bool no_check_digit = false;        // "No Check Digit" at start
+  std::optional<AdminAddress> admin;  // the admin listener; none when absent
+  bool access_log = false;            // one line per request besides the activity log
+  bool echo = true;                   // answers echoed into the activity log
   http::AdhocMode adhoc = http::AdhocMode::On;
-  std::size_t adhoc_max_bytes = 0;      // 0: no cap
-  AdhocLogin adhoc_login;               // in use when its user is set
-  std::vector<std::string> warnings;    // for the operator at start
+  std::size_t adhoc_max_bytes = 0;    // 0: no cap
+  AdhocLogin adhoc_login;             // in use when its user is set
+  std::vector<std::string> warnings;  // for the operator at start
 };
 
 // The settings of the program in folder: the port of port.txt (8080 when the file is

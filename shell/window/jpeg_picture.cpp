@@ -10,7 +10,8 @@ namespace {
 
 class PixelImage : public Fl_RGB_Image {
  public:
-  PixelImage(std::vector<unsigned char> pixels, int w, int h) : Fl_RGB_Image(nullptr, w, h, 3), pixels_(std::move(pixels)) {
+  PixelImage(std::vector<unsigned char> pixels, int w, int h)
+      : Fl_RGB_Image(nullptr, w, h, 3), pixels_(std::move(pixels)) {
     array = pixels_.data();
   }
 

@@ -52,7 +52,8 @@ std::unique_ptr<Fl_RGB_Image> make_logo() {
       } else if (r > 94) {
         put(pixels, size, x, y, 200, 30, 30);
       } else {
-        put(pixels, size, x, y, 0, static_cast<unsigned char>(60 * shade), static_cast<unsigned char>(116 * shade + 40));
+        put(pixels, size, x, y, 0, static_cast<unsigned char>(60 * shade),
+            static_cast<unsigned char>(116 * shade + 40));
       }
     }
   }

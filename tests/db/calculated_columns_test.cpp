@@ -108,12 +108,11 @@ std::vector<std::string> price_row(DbSession& session, Query id, const std::stri
 // The price row brings the supplier and the rate along; looking them up after it must
 // give the same values in every case of supplier.
 TEST_F(CalculatedColumns, PriceInOneRoundTripGivesWhatTheLookupsGive) {
-  for (const char* change : {
-           "update stock set supplier = '41' where item = 'A200'",      // a main account: no supplier
-           "update stock set supplier = '60001' where item = 'A300'",   // a supplier without telephone
-           "update sub set tel1 = null where sid = '60001'",
-           "update stock set supplier = '53001 ' where item = 'A400'",  // trailing blank
-           "update stock set supplier = null where item = 'B100'"}) {
+  for (const char* change : {"update stock set supplier = '41' where item = 'A200'",     // a main account: no supplier
+                             "update stock set supplier = '60001' where item = 'A300'",  // a supplier without telephone
+                             "update sub set tel1 = null where sid = '60001'",
+                             "update stock set supplier = '53001 ' where item = 'A400'",  // trailing blank
+                             "update stock set supplier = null where item = 'B100'"}) {
     database_.execute(change);
   }
   open(Query::Company);  // attaches
@@ -139,7 +138,8 @@ TEST_F(CalculatedColumns, PriceWithoutTheCurrencyTableFallsBackToLookups) {
 }
 
 TEST_F(CalculatedColumns, ProfitIsTotalLessCost) {
-  auto sales = open(Query::ProCubes, Params{{"fromdate", text::DateTime{45292, 0}}, {"todate", text::DateTime{45657, 0}}});
+  auto sales =
+      open(Query::ProCubes, Params{{"fromdate", text::DateTime{45292, 0}}, {"todate", text::DateTime{45657, 0}}});
   ASSERT_TRUE(sales->next());
   EXPECT_EQ(text(*sales, "item"), "A100");
   EXPECT_DOUBLE_EQ(number(*sales, "Profit"), number(*sales, "total") - number(*sales, "totalcost"));

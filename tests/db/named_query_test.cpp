@@ -43,10 +43,10 @@ TEST_F(NamedQueryTest, ReportedColumnsTakeNameAndClassFromTheServerType) {
     const char* name;
     ColumnClass cls;
   } expected[] = {
-      {"V", ColumnClass::Text},      {"C", ColumnClass::FixedText},  {"S", ColumnClass::Int16},
-      {"I", ColumnClass::Int32},     {"N2", ColumnClass::Currency},  {"N9", ColumnClass::Currency},
-      {"D", ColumnClass::Double},    {"F", ColumnClass::Float},      {"DT", ColumnClass::DateTime},
-      {"B", ColumnClass::Binary},    {"T", ColumnClass::LongText},   {"FLAG", ColumnClass::Boolean},
+      {"V", ColumnClass::Text},          {"C", ColumnClass::FixedText},   {"S", ColumnClass::Int16},
+      {"I", ColumnClass::Int32},         {"N2", ColumnClass::Currency},   {"N9", ColumnClass::Currency},
+      {"D", ColumnClass::Double},        {"F", ColumnClass::Float},       {"DT", ColumnClass::DateTime},
+      {"B", ColumnClass::Binary},        {"T", ColumnClass::LongText},    {"FLAG", ColumnClass::Boolean},
       {"KONST", ColumnClass::FixedText}, {"DIVIDE", ColumnClass::Double}, {"TWICE", ColumnClass::Double},
   };
   ASSERT_EQ(cursor->columns().size(), std::size(expected));
@@ -92,7 +92,8 @@ TEST_F(NamedQueryTest, DeclaredColumnsMatchWithoutRegardToCase) {
 }
 
 TEST_F(NamedQueryTest, DeclaredColumnMissingOrOfAnotherKindFailsTheOpen) {
-  const QueryDef missing{.name = "missing", .text = "select sid from sub", .columns = {{"nosuch", ColumnClass::Text, 20}}};
+  const QueryDef missing{
+      .name = "missing", .text = "select sid from sub", .columns = {{"nosuch", ColumnClass::Text, 20}}};
   EXPECT_THROW(session_.open(missing, {}), DbError);
   const QueryDef mismatch{.name = "mismatch", .text = "select sid from sub", .columns = {{"sid", ColumnClass::Double}}};
   EXPECT_THROW(session_.open(mismatch, {}), DbError);
@@ -110,8 +111,9 @@ TEST_F(NamedQueryTest, ParametersAreSetByNameWithoutRegardToCase) {
 }
 
 TEST_F(NamedQueryTest, ParametersAreBoundWithTheirTypes) {
-  const QueryDef def{.name = "typed",
-                     .text = "select count(*) from saccount where adate >= :since and sdebit > :amount and id <> :skip"};
+  const QueryDef def{
+      .name = "typed",
+      .text = "select count(*) from saccount where adate >= :since and sdebit > :amount and id <> :skip"};
   auto cursor = session_.open(
       def, Params{{"since", text::DateTime{45296, 0}}, {"amount", 20.5}, {"skip", std::int32_t{3}}});  // 2024-01-05
   ASSERT_TRUE(cursor->next());
@@ -144,9 +146,9 @@ TEST_F(NamedQueryTest, AWriteIsVisibleToAnotherAttachmentAtOnce) {
 
 TEST_F(NamedQueryTest, AClientStatementWithoutResultSetIsCommittedThenFails) {
   bool read = false;
-  EXPECT_THROW(run_client_statement(session_, "insert into oy (sn,name1) values ('1','x')",
-                                    [&](RowSource&) { read = true; }),
-               DbError);
+  EXPECT_THROW(
+      run_client_statement(session_, "insert into oy (sn,name1) values ('1','x')", [&](RowSource&) { read = true; }),
+      DbError);
   EXPECT_FALSE(read);
   EXPECT_EQ(database_.scalar("select count(*) from oy"), "1");
 }
@@ -166,11 +168,11 @@ TEST_F(NamedQueryTest, TheJsonEncodersReadOnlyTheFirstPacketOfRows) {
 
 TEST_F(NamedQueryTest, ProcedureCallsBindPositionalInputs) {
   session_.run(query(Query::Paym), Params{{"MYID", std::int32_t{8000003}},
-                                            {"RATE", 1.0},
-                                            {"MYDATE", text::DateTime{45601, 0}},
-                                            {"AMOUNT", 250.5},
-                                            {"NOTE", std::string("cash")},
-                                            {"CID", std::int32_t{8000015}}});
+                                          {"RATE", 1.0},
+                                          {"MYDATE", text::DateTime{45601, 0}},
+                                          {"AMOUNT", 250.5},
+                                          {"NOTE", std::string("cash")},
+                                          {"CID", std::int32_t{8000015}}});
   EXPECT_EQ(database_.rows("select myid, rate, mydate, amount, note, cid from receipts"),
             (std::vector<std::vector<std::string>>{{"8000003", "1", "2024-11-05", "250.5", "cash", "8000015"}}));
 }

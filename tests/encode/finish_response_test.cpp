@@ -14,7 +14,8 @@ struct Lines final : EncoderSink {
 
 TEST(FinishResponse, JsonAnswersAreEscaped) {
   Lines log;
-  const auto answer = FinishResponse(R"([{"code":"A/1","note":"O'Brien","path":"C:\dir"}])", AnswerKind::Json, true, log);
+  const auto answer =
+      FinishResponse(R"([{"code":"A/1","note":"O'Brien","path":"C:\dir"}])", AnswerKind::Json, true, log);
   EXPECT_EQ(answer.content_type, "text/json; charset=utf-8");
   EXPECT_EQ(answer.body, R"([{"code":"A\/1","note":"O Brien","path":"C:\\dir"}])");
   EXPECT_EQ(log.lines, std::vector<std::string>{R"([{"code":"A/1","note":"O'Brien","path":"C:\dir"}])"});
@@ -48,10 +49,14 @@ TEST(FinishResponse, TheEchoOfABigAnswerShowsItsBeginning) {
     std::string shown;
     std::size_t left_out;
   } cases[] = {
-      {"[\"abc\"]", "[\"abc\"]", 0},                               // fits
-      {"[\"a\nbcdefgh\"]", "[\"a\\nbcde", 5},                 // control escaped, counted as sent
-      {"[\"abcd\xC3\xA9" "fgh\"]", "[\"abcd\xC3\xA9", 5},      // cut after a whole character
-      {"[\"abcde\xC3\xA9" "gh\"]", "[\"abcde", 6},              // never inside one
+      {"[\"abc\"]", "[\"abc\"]", 0},           // fits
+      {"[\"a\nbcdefgh\"]", "[\"a\\nbcde", 5},  // control escaped, counted as sent
+      {"[\"abcd\xC3\xA9"
+       "fgh\"]",
+       "[\"abcd\xC3\xA9", 5},  // cut after a whole character
+      {"[\"abcde\xC3\xA9"
+       "gh\"]",
+       "[\"abcde", 6},  // never inside one
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.answer);

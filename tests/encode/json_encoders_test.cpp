@@ -25,9 +25,7 @@ std::string read_file(const std::string& path) {
 }
 
 // A small real JPEG picture (16 x 12), and a PNG one.
-std::string jpeg_picture() {
-  return read_file(std::string(VANTOR_SOURCE_DIR_DEFAULT) + "/tests/fixtures/picture.jpg");
-}
+std::string jpeg_picture() { return read_file(std::string(VANTOR_SOURCE_DIR_DEFAULT) + "/tests/fixtures/picture.jpg"); }
 std::string png_picture() { return read_file(std::string(VANTOR_SOURCE_DIR_DEFAULT) + "/tests/fixtures/picture.png"); }
 
 TEST(LowerCaseKeys, NoRowsGiveAnEmptyArrayAndCountZero) {
@@ -68,8 +66,8 @@ TEST(LowerCaseKeys, ValueRulesInTheirOrder) {
       {"boolean", test::column("B", ColumnClass::Boolean), test::boolean_cell(true), R"({"b":-1.00})"},
       {"timestamp by name", test::column("UPDATETED_AT", ColumnClass::DateTime),
        test::date_time_cell(2024, 3, 5, 14, 30), R"({"updateted_at":"2024-03-05"})"},
-      {"null timestamp by name", test::column("FDATE", ColumnClass::DateTime),
-       test::null_cell(ColumnClass::DateTime), R"({"fdate":"1899-12-30"})"},
+      {"null timestamp by name", test::column("FDATE", ColumnClass::DateTime), test::null_cell(ColumnClass::DateTime),
+       R"({"fdate":"1899-12-30"})"},
       {"text date", test::column("INVDATE", ColumnClass::Text), test::text_cell("05/03/2024"),
        R"({"invdate":"2024-03-05"})"},
       {"text date that is none", test::column("CDATE", ColumnClass::Text), test::text_cell("abc"), ""},
@@ -86,8 +84,7 @@ TEST(LowerCaseKeys, ValueRulesInTheirOrder) {
       {"null blob", test::column("IMAGE", ColumnClass::Binary), test::null_cell(ColumnClass::Binary),
        R"({"image":" "})"},
       {"png blob", test::column("IMAGE", ColumnClass::Binary), test::blob_cell(png_picture()), "{}"},
-      {"text blob", test::column("MEMO", ColumnClass::LongText), test::blob_cell("hello", ColumnClass::LongText),
-       "{}"},
+      {"text blob", test::column("MEMO", ColumnClass::LongText), test::blob_cell("hello", ColumnClass::LongText), "{}"},
   };
   for (auto& c : cases) {
     SCOPED_TRACE(c.id);
@@ -160,8 +157,7 @@ TEST(StoredNames, AFailingRowKeepsThePairsBuiltSoFar) {
   rows.add({test::text_cell(" "), test::null_cell(ColumnClass::Int32), test::text_cell("12", ColumnClass::FixedText),
             test::whole_cell(5)});
   RecordingSink sink;
-  EXPECT_EQ(MYJASONall(rows, sink),
-            R"([{"A":"He said  yes ","B":1.00},{"A":" ","B":0.00,"LOGO":12.00,"D":5.00}])");
+  EXPECT_EQ(MYJASONall(rows, sink), R"([{"A":"He said  yes ","B":1.00},{"A":" ","B":0.00,"LOGO":12.00,"D":5.00}])");
 }
 
 TEST(StoredNames, BlobsAreNumbersOnlyWhenTheyAreTextHoldingOne) {

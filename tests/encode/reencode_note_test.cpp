@@ -1,8 +1,8 @@
 // Invoice notes from UTF-8 (read one character per byte) to Windows-1256 bytes.
 #include <gtest/gtest.h>
 
-#include "text/latin1.hpp"
 #include "encode/reencode_note.hpp"
+#include "text/latin1.hpp"
 
 namespace vantor::encode {
 namespace {

@@ -40,8 +40,9 @@ TEST(HostileClients, LegitimateClientsAreServedBesideThem) {
   endless->send("GET /price HTTP/1.1\r\n");
   for (int i = 0; i < 2000; ++i) endless->send("X-Filler-" + std::to_string(i) + ": " + std::string(40, 'x') + "\r\n");
   auto oversized = std::make_unique<RawClient>(server.port());
-  oversized->send("POST /price HTTP/1.1\r\nContent-Type: application/x-www-form-urlencoded\r\nContent-Length: 1000000\r\n\r\n" +
-                  std::string(100000, 'a'));
+  oversized->send(
+      "POST /price HTTP/1.1\r\nContent-Type: application/x-www-form-urlencoded\r\nContent-Length: 1000000\r\n\r\n" +
+      std::string(100000, 'a'));
   auto many_lines = std::make_unique<RawClient>(server.port());
   std::string lines = "GET /price HTTP/1.1\r\n";
   for (int i = 0; i < 4097; ++i) lines += "A: b\r\n";

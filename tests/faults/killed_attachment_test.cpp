@@ -29,7 +29,8 @@ TEST(KilledAttachment, RequestsAreAnsweredAndLaterOnesSucceed) {
   for (int round = 0; round < 5; ++round) {
     std::this_thread::sleep_for(200ms);
     server.database().execute(
-        "delete from mon$attachments where mon$attachment_id <> current_connection and mon$remote_protocol is not null");
+        "delete from mon$attachments where mon$attachment_id <> current_connection and mon$remote_protocol is not "
+        "null");
   }
   stop = true;
   for (auto& client : clients) client.join();

@@ -59,8 +59,7 @@ TEST(RowLock, ALockedRoomEndsInALockConflictWhileOtherRequestsAreAnswered) {
 
 TEST(RowLock, AWriteOnALockedRowNamesTheLockConflict) {
   TestServer server(Template::Upgraded, TestServer::fast_settings(), short_lock_timeout());
-  server.database().execute(
-      "insert into customer (cid, cname, mid) values (8000099, 'Held', 3)");
+  server.database().execute("insert into customer (cid, cname, mid) values (8000099, 'Held', 3)");
   RowLock lock(server.database(), "update customer set cname = 'Edited' where cid = 8000099");
   EXPECT_EQ(server.body("/reserve?id=99&name=Ali&tel=555&fromdate=20/12/2026&todate=22/12/2026&room=12&guests=2"),
             "Some Error !!");

@@ -9,9 +9,9 @@
 #include <set>
 #include <thread>
 
+#include "tests/support/http_client.hpp"
 #include "tests/support/server_process.hpp"
 #include "tests/support/test_database.hpp"
-#include "tests/support/http_client.hpp"
 
 namespace vantor::test {
 namespace {

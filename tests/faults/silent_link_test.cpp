@@ -58,8 +58,7 @@ TEST(SilentLink, RequestsGetTheEmptyAnswerAndTheServerServesAgainWhenTheLinkIsBa
   start = Clock::now();
   EXPECT_EQ(server.body(kWhqty), "");  // while the link is down: at once
   const double next_answer = seconds_since(start);
-  std::cout << "stalled link: first answer after " << first_answer << " s, the next after " << next_answer
-            << " s\n";
+  std::cout << "stalled link: first answer after " << first_answer << " s, the next after " << next_answer << " s\n";
 
   relay.resume();
   std::string answer;

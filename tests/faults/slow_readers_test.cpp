@@ -30,9 +30,9 @@ long resident_kb() {
 }
 
 // An ad-hoc answer of some megabytes: every pair of the types the database describes.
-const std::string kBig =
-    "/myjson?query=" + url_escape("a.rdb$type as t1, b.rdb$type as t2, a.rdb$type * b.rdb$type as t3 "
-                                  "from rdb$types a, rdb$types b");
+const std::string kBig = "/myjson?query=" + url_escape(
+                                                "a.rdb$type as t1, b.rdb$type as t2, a.rdb$type * b.rdb$type as t3 "
+                                                "from rdb$types a, rdb$types b");
 
 TEST(SlowReaders, BigAnswersWaitForRoomInsteadOfFillingMemory) {
   auto settings = TestServer::fast_settings();
@@ -54,8 +54,8 @@ TEST(SlowReaders, BigAnswersWaitForRoomInsteadOfFillingMemory) {
     held = std::max(held, server.server().answer_bytes_held());
   }
   const long during = resident_kb();
-  std::cout << "20 slow readers of " << size << " bytes: answer bytes held at most " << held
-            << ", resident memory " << before / 1024 << " MB -> " << during / 1024 << " MB\n";
+  std::cout << "20 slow readers of " << size << " bytes: answer bytes held at most " << held << ", resident memory "
+            << before / 1024 << " MB -> " << during / 1024 << " MB\n";
   EXPECT_LE(held, settings.answer_budget + size);
   EXPECT_EQ(server.body("/whqty?code=A100").substr(0, 8), R"([{"item")");  // small answers still go
 

@@ -7,10 +7,10 @@
 #include <string>
 #include <string_view>
 
+#include "http/request_helpers.hpp"
 #include "text/control_escape.hpp"
 #include "text/dates.hpp"
 #include "text/numbers.hpp"
-#include "http/request_helpers.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view text(reinterpret_cast<const char*>(data), size);

@@ -1,8 +1,8 @@
 // Any bytes sent to the server: the answer is a "200 OK" or the connection is closed
 // without one; the server never crashes and never hangs (each input gets five seconds:
 // the server itself gives up on an unfinished request after half a second).
-#include <netinet/in.h>
 #include <arpa/inet.h>
+#include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -41,7 +41,8 @@ vantor::http::HttpServer& server() {
 // goes on for the time left, an interrupted connect completes on its own.
 bool ready(int fd, short events, std::chrono::steady_clock::time_point deadline) {
   for (;;) {
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
     pollfd waiting{fd, events, 0};
     const int result = ::poll(&waiting, 1, static_cast<int>(std::max<std::int64_t>(left.count(), 0)));
     if (result > 0) return true;

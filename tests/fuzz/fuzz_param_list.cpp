@@ -4,15 +4,19 @@
 #include <cstdint>
 #include <string_view>
 
-#include "text/utf8.hpp"
 #include "http/param_list.hpp"
 #include "http/request_helpers.hpp"
+#include "text/utf8.hpp"
 
 namespace {
 
 constexpr std::string_view kContentTypes[] = {
-    "", "application/x-www-form-urlencoded", "application/x-www-form-urlencoded; charset=utf-8",
-    "text/plain; charset=windows-1256", "text/plain; charset=\"no-such\"", "text/plain; charset=UTF-16",
+    "",
+    "application/x-www-form-urlencoded",
+    "application/x-www-form-urlencoded; charset=utf-8",
+    "text/plain; charset=windows-1256",
+    "text/plain; charset=\"no-such\"",
+    "text/plain; charset=UTF-16",
 };
 
 bool valid_utf8(std::string_view text) {

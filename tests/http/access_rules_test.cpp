@@ -15,21 +15,32 @@ TEST(NetworkList, AddressesInAndOutOfTheNetworks) {
     const char* address;
     bool in;
   } cases[] = {
-      {"192.168.1.0", true},   {"192.168.1.255", true},     {"192.168.2.1", false},
-      {"10.0.0.7", true},      {"10.0.0.8", false},         {"172.31.255.1", true},
-      {"172.32.0.1", false},   {"fd12:3456::1", true},      {"fe80::1", false},
-      {"::1", true},           {"::2", false},              {"::ffff:192.168.1.9", true},  // IPv4 written as IPv6
-      {"::ffff:10.0.0.8", false}, {"not an address", false}, {"", false},
+      {"192.168.1.0", true},
+      {"192.168.1.255", true},
+      {"192.168.2.1", false},
+      {"10.0.0.7", true},
+      {"10.0.0.8", false},
+      {"172.31.255.1", true},
+      {"172.32.0.1", false},
+      {"fd12:3456::1", true},
+      {"fe80::1", false},
+      {"::1", true},
+      {"::2", false},
+      {"::ffff:192.168.1.9", true},  // IPv4 written as IPv6
+      {"::ffff:10.0.0.8", false},
+      {"not an address", false},
+      {"", false},
   };
   for (const auto& c : cases) EXPECT_EQ(list.contains(c.address), c.in) << c.address;
   EXPECT_TRUE(NetworkList::parse("0.0.0.0/0").contains("203.0.113.9"));
-  EXPECT_FALSE(NetworkList::parse("0.0.0.0/0").contains("2001:db8::1"));  // families never mix
+  EXPECT_FALSE(NetworkList::parse("0.0.0.0/0").contains("2001:db8::1"));       // families never mix
   EXPECT_TRUE(NetworkList::parse("192.168.1.77/24").contains("192.168.1.3"));  // host bits ignored
   EXPECT_TRUE(NetworkList::parse("").empty());
 }
 
 TEST(NetworkList, WhatIsNoNetworkIsNamed) {
-  for (const char* bad : {"10.0.0.0/33", "::/129", "10.0.0.0/", "10.0.0.0/8x", "10.0.0", "host.example", "10.0.0.1,,"}) {
+  for (const char* bad :
+       {"10.0.0.0/33", "::/129", "10.0.0.0/", "10.0.0.0/8x", "10.0.0", "host.example", "10.0.0.1,,"}) {
     try {
       NetworkList::parse(bad);
       ADD_FAILURE() << bad;

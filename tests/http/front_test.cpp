@@ -32,7 +32,7 @@ TEST_F(Front, RoutesMatchTheLowerCasedPathExactly) {
     const char* target;
     bool routed;
   } cases[] = {
-      {"/stores", true},       {"/STORES", true},   {"/Stores?x=1", true}, {"/stores/", false},
+      {"/stores", true},       {"/STORES", true},    {"/Stores?x=1", true}, {"/stores/", false},
       {"/stores.json", false}, {"/sto%72es", false}, {"/price/", false},    {"//stores", false},
   };
   for (const auto& c : cases) {
@@ -52,8 +52,9 @@ TEST_F(Front, TheLogShowsEachParameterOnALineAndTheEcho) {
 
 TEST(FrontSafety, ControlCharactersASentOrStoredTextHoldsAreEscapedInTheLog) {
   TestServer server;
-  server.database().execute("update sub set sname = 'Ali' || ascii_char(10) || 'Failure: forged' || ascii_char(27) "
-                            "|| '[2J' where sid = '41001'");
+  server.database().execute(
+      "update sub set sname = 'Ali' || ascii_char(10) || 'Failure: forged' || ascii_char(27) "
+      "|| '[2J' where sid = '41001'");
   server.get("/nothing?a=%1b%07x%0aFailure:%20forged&b=%C2%85");
   auto entries = server.log().last();
   ASSERT_EQ(entries.size(), 4u);
@@ -67,7 +68,10 @@ TEST(FrontSafety, ControlCharactersASentOrStoredTextHoldsAreEscapedInTheLog) {
 
   server.get("/subh");  // the page keeps its own lines; the stored line break is escaped
   entries = server.log().last();
-  EXPECT_NE(entries.back().find(R"(<td>Ali\nFailure: forged\x1b[2J</td>)" "\r\n"), std::string::npos) << entries.back();
+  EXPECT_NE(entries.back().find(R"(<td>Ali\nFailure: forged\x1b[2J</td>)"
+                                "\r\n"),
+            std::string::npos)
+      << entries.back();
 }
 
 TEST(FrontSafety, PagesWriteStoredAndSentTextsAsTextNotMarkup) {
@@ -75,8 +79,8 @@ TEST(FrontSafety, PagesWriteStoredAndSentTextsAsTextNotMarkup) {
   server.database().execute("update sub set sname = '<script>alert(1)</script>' where sid = '41001'");
   const std::string page = server.body("/subh");
   EXPECT_NE(page.find("<td>&lt;script&gt;alert(1)&lt;/script&gt;</td>"), std::string::npos) << page;
-  const std::string reflected =
-      server.body("/myhtml?query=" + url_escape("select cast('<script>x</script>' as varchar(30)) as b from rdb$database"));
+  const std::string reflected = server.body(
+      "/myhtml?query=" + url_escape("select cast('<script>x</script>' as varchar(30)) as b from rdb$database"));
   EXPECT_NE(reflected.find("<td>&lt;script&gt;x&lt;/script&gt;</td>"), std::string::npos) << reflected;
   EXPECT_EQ(reflected.find("<script"), std::string::npos);
 }
@@ -98,8 +102,9 @@ TEST_F(Front, OtherMethodsGetAnEmptyAnswer) {
 
 TEST_F(Front, PostAndHeadAreTreatedLikeGet) {
   RawClient client(server().port());
-  client.send("POST /nothing HTTP/1.1\r\nHost: x\r\nContent-Type: application/x-www-form-urlencoded\r\n"
-              "Content-Length: 7\r\n\r\nb=2&c=3");
+  client.send(
+      "POST /nothing HTTP/1.1\r\nHost: x\r\nContent-Type: application/x-www-form-urlencoded\r\n"
+      "Content-Length: 7\r\n\r\nb=2&c=3");
   auto post = client.read();
   ASSERT_TRUE(post);
   EXPECT_EQ(post->body, "Bye Bye ");

@@ -17,9 +17,7 @@ namespace {
 using namespace std::chrono_literals;
 using test::RawClient;
 
-std::string get(std::string_view target) {
-  return "GET " + std::string(target) + " HTTP/1.1\r\nHost: x\r\n\r\n";
-}
+std::string get(std::string_view target) { return "GET " + std::string(target) + " HTTP/1.1\r\nHost: x\r\n\r\n"; }
 
 HttpAnswer answer(std::string body) { return HttpAnswer{"text/plain", std::move(body)}; }
 
@@ -71,18 +69,17 @@ class InlineRequests : public ::testing::Test {
   std::promise<void> slow_release_;
   std::shared_future<void> slow_released_ = slow_release_.get_future().share();
   std::atomic<int> offered_{0};
-  test::FunctionRunner runner_{
-      [this](const HttpRequest& request) {
-        if (request.target == "/hold") worker_released_.wait();
-        return answer("worker " + request.target);
-      },
-      [](std::string_view target) { return target == "/loop/write"; },
-      [this](const HttpRequest& request) -> std::optional<HttpAnswer> {
-        ++offered_;
-        if (request.target.rfind("/loop", 0) != 0) return std::nullopt;
-        if (request.target == "/loop/slow") slow_released_.wait();
-        return answer("loop " + request.target);
-      }};
+  test::FunctionRunner runner_{[this](const HttpRequest& request) {
+                                 if (request.target == "/hold") worker_released_.wait();
+                                 return answer("worker " + request.target);
+                               },
+                               [](std::string_view target) { return target == "/loop/write"; },
+                               [this](const HttpRequest& request) -> std::optional<HttpAnswer> {
+                                 ++offered_;
+                                 if (request.target.rfind("/loop", 0) != 0) return std::nullopt;
+                                 if (request.target == "/loop/slow") slow_released_.wait();
+                                 return answer("loop " + request.target);
+                               }};
   std::unique_ptr<HttpServer> server_;
 };
 

@@ -76,8 +76,10 @@ TEST(Limits, ABodyOverTheBoundClosesTheConnection) {
   settings.max_body_bytes = 1024;
   TestServer server(Template::Upgraded, settings);
   RawClient client(server.port());
-  client.send("POST /nothing HTTP/1.1\r\nHost: x\r\nContent-Type: application/x-www-form-urlencoded\r\n"
-              "Content-Length: 5000\r\n\r\n" + std::string(5000, 'a'));
+  client.send(
+      "POST /nothing HTTP/1.1\r\nHost: x\r\nContent-Type: application/x-www-form-urlencoded\r\n"
+      "Content-Length: 5000\r\n\r\n" +
+      std::string(5000, 'a'));
   EXPECT_FALSE(client.read());
   RawClient small(server.port());
   small.send("POST /nothing HTTP/1.1\r\nHost: x\r\nContent-Length: 1000\r\n\r\n" + std::string(1000, 'a'));

@@ -13,8 +13,8 @@ namespace {
 const Route& route_of(std::string_view path) { return find_route(text::ascii_lowercase(path)); }
 
 TEST(RouteTable, BigListsAreNotEchoed) {
-  for (const char* path : {"/product", "/PRODUCTA", "/sales", "/invoice", "/product2", "/productdate", "/pricesgr",
-                           "/myjson", "/Stock"}) {
+  for (const char* path :
+       {"/product", "/PRODUCTA", "/sales", "/invoice", "/product2", "/productdate", "/pricesgr", "/myjson", "/Stock"}) {
     SCOPED_TRACE(path);
     EXPECT_FALSE(route_of(path).echoed);
   }
@@ -30,7 +30,7 @@ TEST(RouteTable, WritesAndRowLocksAreMarked) {
     if (route.may_wait_on_lock()) waiting.insert(route.path);
   }
   EXPECT_EQ(waiting, (std::set<std::string_view>{"/inventory", "/reserve", "/paym", "/openyear", "/invoiceinsert",
-                                                  "/itemsinsert", "/room", "/myjson", "/myhtml"}));
+                                                 "/itemsinsert", "/room", "/myjson", "/myhtml"}));
 }
 
 TEST(RouteTable, EveryRouteHasItsOwnLabelAndAPathWithoutRouteHasFixedFacts) {

@@ -25,7 +25,8 @@ TEST(WorkerPool, LockWaitingJobsLeaveOneThreadForTheOthers) {
                  ++waiting_started;
                  released.wait();
                },
-               {}, true});
+               {},
+               true});
   }
   pool.post({[&] { other_ran = true; }, {}, false});
   for (int i = 0; i < 100 && !other_ran; ++i) std::this_thread::sleep_for(10ms);
@@ -46,7 +47,8 @@ TEST(WorkerPool, AStopDropsWhatHasNotStartedAndWaitsForWhatRuns) {
                std::this_thread::sleep_for(200ms);
                finished = true;
              },
-             {}, false});
+             {},
+             false});
   std::this_thread::sleep_for(50ms);
   pool.post({[&] { ran_late = true; }, [&] { ++dropped; }, false});
   EXPECT_TRUE(pool.stop_before(std::chrono::steady_clock::now() + 5s));

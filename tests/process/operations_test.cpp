@@ -52,9 +52,9 @@ TEST(Operations, ABadLineOfVantorConfIsNamedAndEndsTheProgram) {
 
 TEST(Operations, StartUpLineAccessLogNocheckAndJournalPriorities) {
   TestDatabase database;
-  ServerProcess process("8081", database.connection_string(), "vantor-server",
-                        {.vantor_conf = "access_log = on\necho = off\nnocheck = on\n",
-                         .environment = "JOURNAL_STREAM=8:1234"});
+  ServerProcess process(
+      "8081", database.connection_string(), "vantor-server",
+      {.vantor_conf = "access_log = on\necho = off\nnocheck = on\n", .environment = "JOURNAL_STREAM=8:1234"});
   ASSERT_TRUE(process.wait_for_output("ON PORT 8081")) << process.error();
   EXPECT_NE(process.output().find("vantor-server 1.0.0"), std::string::npos);
   EXPECT_NE(process.output().find("database " + database.connection_string()), std::string::npos);
@@ -87,7 +87,7 @@ TEST(Operations, TheLoginComesFromDbUserAndThePasswordFile) {
   // the start-up attach fails after listening (the warning on the readable password file
   // comes before: waiting for "password" alone raced the listener)
   EXPECT_TRUE(wrong.wait_for_error("user name and password")) << wrong.error();
-  EXPECT_EQ(http_get(8081, "/whqty?code=A100")->body, "");  // cannot attach: the empty answer
+  EXPECT_EQ(http_get(8081, "/whqty?code=A100")->body, "");               // cannot attach: the empty answer
   EXPECT_EQ(wrong.error().find("not the password"), std::string::npos);  // never shown
   wrong.command("exit");
   EXPECT_EQ(wrong.wait_for_exit(), 0);
@@ -137,12 +137,12 @@ TEST(Operations, TheAdminListenerTellsLivenessReadinessAndMetrics) {
   EXPECT_EQ(ready, "HTTP/1.1 503 Service Unavailable|not ready: the database does not answer\n");
   http_get(8081, "/whqty?code=A100");  // the empty answer while the link is down
   const std::string metrics = admin_get("/metrics");
-  for (const char* line : {"vantor_requests_total{route=\"whqty\",outcome=\"data\"} 1",
-                           "vantor_requests_total{route=\"sales\",outcome=\"failure\"} 1",
-                           "vantor_requests_total{route=\"other\",outcome=\"fallback\"} 1",
-                           "vantor_requests_total{route=\"whqty\",outcome=\"empty\"} 1",
-                           "vantor_request_duration_seconds_count 4",
-                           "vantor_attachments_idle ", "vantor_queue_length 0", "vantor_open_connections "}) {
+  for (const char* line :
+       {"vantor_requests_total{route=\"whqty\",outcome=\"data\"} 1",
+        "vantor_requests_total{route=\"sales\",outcome=\"failure\"} 1",
+        "vantor_requests_total{route=\"other\",outcome=\"fallback\"} 1",
+        "vantor_requests_total{route=\"whqty\",outcome=\"empty\"} 1", "vantor_request_duration_seconds_count 4",
+        "vantor_attachments_idle ", "vantor_queue_length 0", "vantor_open_connections "}) {
     EXPECT_NE(metrics.find(line), std::string::npos) << line << "\n" << metrics;
   }
   // at least the stall; a loaded machine may add a slow round trip of its own

@@ -30,9 +30,9 @@ TEST_F(Startup, PortFromTheFirstLineOfPortTxt) {
     std::optional<std::string> port_txt;
     unsigned short port;
   } cases[] = {
-      {"two lines", "8081\n9000\n", 8081},  {"missing", std::nullopt, 8080},  {"letters", "abc\n", 8080},
-      {"empty line", "\n8081\n", 8080},     {"trailing blank", "8081 \n", 8080}, {"leading blank", " 8081", 8081},
-      {"plus sign", "+8081\r\n", 8081},     {"low 16 bits", "70000\n", 4464}, {"hexadecimal", "0x1F91", 8081},
+      {"two lines", "8081\n9000\n", 8081},   {"missing", std::nullopt, 8080},     {"letters", "abc\n", 8080},
+      {"empty line", "\n8081\n", 8080},      {"trailing blank", "8081 \n", 8080}, {"leading blank", " 8081", 8081},
+      {"plus sign", "+8081\r\n", 8081},      {"low 16 bits", "70000\n", 4464},    {"hexadecimal", "0x1F91", 8081},
       {"dollar hexadecimal", "$1F91", 8081},
   };
   for (const auto& c : cases) {

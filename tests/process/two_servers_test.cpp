@@ -66,8 +66,9 @@ TEST(TwoServers, AnUpgradeBesideAServerThatHoldsPpricePreparedCountsItAndChecksE
   ASSERT_NE(attached, "0");
 
   std::vector<std::string> told;
-  const auto outcome = schema::SchemaUpgrade(database.connection_string(), {}).run(
-      [&](const std::string& line) { told.push_back(line); });
+  const auto outcome = schema::SchemaUpgrade(database.connection_string(), {}).run([&](const std::string& line) {
+    told.push_back(line);
+  });
   ASSERT_EQ(told.size(), 1u);
   EXPECT_EQ(told[0], "update starting: " + attached + (attached == "1" ? " other attachment" : " other attachments") +
                          " to the database; what they use may not be replaceable");

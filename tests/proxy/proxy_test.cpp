@@ -40,10 +40,10 @@ class Haproxy {
  public:
   explicit Haproxy(const fs::path& folder) : log_(folder / "haproxy.log") {
     const fs::path certificate = folder / "vantor.pem";
-    const std::string make_certificate = "openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj /CN=localhost -keyout '" +
-                                         (folder / "key.pem").string() + "' -out '" + (folder / "cert.pem").string() +
-                                         "' 2>/dev/null && cat '" + (folder / "cert.pem").string() + "' '" +
-                                         (folder / "key.pem").string() + "' > '" + certificate.string() + "'";
+    const std::string make_certificate =
+        "openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj /CN=localhost -keyout '" +
+        (folder / "key.pem").string() + "' -out '" + (folder / "cert.pem").string() + "' 2>/dev/null && cat '" +
+        (folder / "cert.pem").string() + "' '" + (folder / "key.pem").string() + "' > '" + certificate.string() + "'";
     if (std::system(make_certificate.c_str()) != 0) throw std::runtime_error("openssl could not make a certificate");
     pid_ = ::fork();
     if (pid_ == 0) {
@@ -112,8 +112,9 @@ class BehindTheProxy : public ::testing::Test {
     fs::create_directories(folder_);
     first_ = std::make_unique<ServerProcess>("8092", database_.connection_string(), "vantor-server",
                                              ProcessExtras{.vantor_conf = std::string(kServerConf) + "admin = 8094\n"});
-    second_ = std::make_unique<ServerProcess>("8093", database_.connection_string(), "vantor-server",
-                                              ProcessExtras{.vantor_conf = std::string(kServerConf) + "admin = 8095\n"});
+    second_ =
+        std::make_unique<ServerProcess>("8093", database_.connection_string(), "vantor-server",
+                                        ProcessExtras{.vantor_conf = std::string(kServerConf) + "admin = 8095\n"});
     ASSERT_TRUE(first_->wait_for_output("ON PORT 8092")) << first_->error();
     ASSERT_TRUE(second_->wait_for_output("ON PORT 8093")) << second_->error();
     // the proxy counts a server out for two checks (4 s) when its first check finds it

@@ -50,9 +50,14 @@ TEST_F(ServerObjects, PpriceSumsTheStockOfTheWarehousesMatchingThePattern) {
 }
 
 TEST_F(ServerObjects, ProductGivesEveryItemWithItsStockInOneWarehouse) {
-  EXPECT_EQ(database_.rows("select id, qty from product('00') order by id"),
-            (Rows{{"0000", "0"}, {"A100", "15"}, {"A200", "0"}, {"A300", "100"}, {"A400", "50"}, {"B100", "0"},
-                  {"B200", "20"}, {"C100", "0"}}));
+  EXPECT_EQ(database_.rows("select id, qty from product('00') order by id"), (Rows{{"0000", "0"},
+                                                                                   {"A100", "15"},
+                                                                                   {"A200", "0"},
+                                                                                   {"A300", "100"},
+                                                                                   {"A400", "50"},
+                                                                                   {"B100", "0"},
+                                                                                   {"B200", "20"},
+                                                                                   {"C100", "0"}}));
   EXPECT_EQ(database_.rows("select id, qty from product('02') where qty <> 0"), (Rows{{"B100", "30"}}));
 }
 
@@ -95,10 +100,10 @@ TEST_F(ServerObjects, MyinvWritesTheHeaderUnderSiwsAndReplacesIt) {
 TEST_F(ServerObjects, MyiteWritesTheLineFromItsHeaderAndItem) {
   database_.execute("execute procedure myinv('1001', '77', '41001', '01', 100, 15, 115, '2024-11-05', 'ok', 1, 12, 0)");
   database_.execute("execute procedure myite(5, '1001', 'A100', 2, 10, 0, 99, 3, 23, '', '77')");
-  EXPECT_EQ(database_.rows("select id, mid, item, site, qty, allqty, vat, fdate, sid, contact, ftype, currval, "
-                           "boneno, pack from items where id = 85000005"),
-            (Rows{{"85000005", "SIWS1001", "A100", "01", "2", "2", "11", "2024-11-05", "41001", "0", "12", "3", "77",
-                   "1"}}));
+  EXPECT_EQ(
+      database_.rows("select id, mid, item, site, qty, allqty, vat, fdate, sid, contact, ftype, currval, "
+                     "boneno, pack from items where id = 85000005"),
+      (Rows{{"85000005", "SIWS1001", "A100", "01", "2", "2", "11", "2024-11-05", "41001", "0", "12", "3", "77", "1"}}));
   database_.execute("update stock set pack = 6 where item = 'A100'");
   database_.execute("execute procedure myite(5, '1001', 'A100', 2, 10, 0, 99, 3, 23, '02', null)");
   EXPECT_EQ(database_.rows("select site, allqty, pack, boneno from items where id = 85000005"),

@@ -22,9 +22,9 @@ std::string objects(const TestDatabase& database) {
   list += "| " + database.scalar("select count(*) from rdb$relations where rdb$relation_name = 'VPRICES'");
   list += " | " + database.scalar("select count(*) from rdb$relation_fields where rdb$relation_name = 'MINVENTORY'");
   list += " | ";
-  for (const auto& row : database.rows(
-           "select trim(rdb$trigger_name), iif(rdb$trigger_source containing 'PPRICE', 'final', 'first') "
-           "from rdb$triggers where rdb$relation_name = 'MINVENTORY' order by 1")) {
+  for (const auto& row :
+       database.rows("select trim(rdb$trigger_name), iif(rdb$trigger_source containing 'PPRICE', 'final', 'first') "
+                     "from rdb$triggers where rdb$relation_name = 'MINVENTORY' order by 1")) {
     list += row[0] + ":" + row[1] + " ";
   }
   return list;
@@ -55,8 +55,15 @@ TEST(SchemaUpgrade, TwoRunsInstallEverythingOnADatabaseWithoutTheObjects) {
   EXPECT_EQ(objects(database), complete);
   EXPECT_EQ(database.rows("select trim(f.rdb$field_name), f.rdb$field_position from rdb$relation_fields f "
                           "where f.rdb$relation_name = 'MINVENTORY' order by f.rdb$field_position"),
-            (Rows{{"ID", "0"}, {"DEVICEID", "1"}, {"BARCODE", "2"}, {"QTY", "3"}, {"DESCR1", "4"}, {"COSTUS", "5"},
-                  {"NOTE", "6"}, {"PACK", "7"}, {"ITEM", "8"}}));
+            (Rows{{"ID", "0"},
+                  {"DEVICEID", "1"},
+                  {"BARCODE", "2"},
+                  {"QTY", "3"},
+                  {"DESCR1", "4"},
+                  {"COSTUS", "5"},
+                  {"NOTE", "6"},
+                  {"PACK", "7"},
+                  {"ITEM", "8"}}));
   EXPECT_EQ(database.scalar("select f.rdb$field_length from rdb$relation_fields r join rdb$fields f on "
                             "f.rdb$field_name = r.rdb$field_source where r.rdb$relation_name = 'MINVENTORY' and "
                             "r.rdb$field_name = 'DESCR1'"),
@@ -77,8 +84,9 @@ TEST(SchemaUpgrade, ARunOnACompleteInstallationReplacesObjectsButKeepsDoroomAndQ
   database.execute(
       "alter procedure DOROOM (FROMDATE DATE, TODATE DATE) returns (RNO INTEGER) as "
       "begin /* kept */ rno = 1; suspend; end");
-  database.execute("alter procedure MOBRSERVE (CID integer, CNAME VARCHAR(50), CTEL VARCHAR(30), CFROMDATE DATE, "
-                   "CTODATE DATE, RRNO INTEGER, ROOMRATE DOUBLE PRECISION, GUESTS INTEGER) as begin /* old */ end");
+  database.execute(
+      "alter procedure MOBRSERVE (CID integer, CNAME VARCHAR(50), CTEL VARCHAR(30), CFROMDATE DATE, "
+      "CTODATE DATE, RRNO INTEGER, ROOMRATE DOUBLE PRECISION, GUESTS INTEGER) as begin /* old */ end");
   database.execute("insert into minventory (id, deviceid, barcode, qty) values (1, 'T1', '6221031', 5)");
   // an item renamed after the count was taken: the upgrade recomputes the row from the stock
   database.execute("update stock set descr1 = 'Green Tea Renamed' where item = 'A100'");

@@ -40,8 +40,8 @@ TEST(RestartUnderLoad, EveryRequestIsAnsweredAndNoConfirmedWriteIsLost) {
       for (int i = 0; !stop; ++i) {
         const bool write = i % 2 == 0;
         const std::string code = "R" + std::to_string(client) + "-" + std::to_string(i);
-        const auto response = http_get(server.port(), write ? "/inventory?deviceid=L&barcode=" + code + "&qty=1&note=n"
-                                                            : "/price?code=A100");
+        const auto response = http_get(
+            server.port(), write ? "/inventory?deviceid=L&barcode=" + code + "&qty=1&note=n" : "/price?code=A100");
         std::lock_guard lock(tally.mutex);
         if (!response) {
           tally.wrong.push_back("no answer");
@@ -78,10 +78,12 @@ TEST(RestartUnderLoad, EveryRequestIsAnsweredAndNoConfirmedWriteIsLost) {
   EXPECT_TRUE(tally.wrong.empty()) << tally.wrong.size() << " wrong answers, first: " << tally.wrong.front();
   EXPECT_GT(tally.empty, 0);  // the outage was seen
   ASSERT_NE(tally.first_correct_after_start, Clock::time_point{});
-  const auto recovery = std::chrono::duration_cast<std::chrono::milliseconds>(tally.first_correct_after_start - restarted);
-  std::printf("restart under load: %d correct answers, %d empty answers during the outage, recovery %lld ms after "
-              "the database was back, %zu confirmed writes\n",
-              tally.correct, tally.empty, static_cast<long long>(recovery.count()), tally.confirmed_writes.size());
+  const auto recovery =
+      std::chrono::duration_cast<std::chrono::milliseconds>(tally.first_correct_after_start - restarted);
+  std::printf(
+      "restart under load: %d correct answers, %d empty answers during the outage, recovery %lld ms after "
+      "the database was back, %zu confirmed writes\n",
+      tally.correct, tally.empty, static_cast<long long>(recovery.count()), tally.confirmed_writes.size());
   EXPECT_LT(recovery, 5s);
   std::set<std::string> stored;
   for (const auto& row : server.database().rows("select barcode from minventory where deviceid = 'L'")) {

@@ -103,7 +103,8 @@ std::optional<RawResponse> RawClient::read(bool with_body, std::chrono::millisec
     response.headers.emplace_back(line.substr(0, colon), line.substr(colon + 2));
   }
   if (with_body) {
-    const std::size_t length = std::stoul(response.header("Content-Length").empty() ? "0" : response.header("Content-Length"));
+    const std::size_t length =
+        std::stoul(response.header("Content-Length").empty() ? "0" : response.header("Content-Length"));
     while (buffer_.size() < length) {
       if (!fill(deadline)) return std::nullopt;
     }
@@ -117,12 +118,9 @@ bool RawClient::closed_by_server(std::chrono::milliseconds timeout) {
   const auto deadline = std::chrono::steady_clock::now() + timeout;
   for (;;) {
     switch (receive(deadline)) {
-      case Received::Closed:
-        return true;
-      case Received::Nothing:
-        return false;
-      case Received::Data:
-        break;
+      case Received::Closed: return true;
+      case Received::Nothing: return false;
+      case Received::Data: break;
     }
   }
 }

@@ -37,7 +37,8 @@ MemoryCell date_time_cell(int year, int month, int day, int hour, int minute, in
   MemoryCell result{db::Cell{db::ColumnClass::DateTime}, {}, {}};
   result.cell.null = false;
   result.cell.date_time.day = text::days_from_civil(year, month, day);
-  result.cell.date_time.ticks = static_cast<std::uint32_t>((hour * 3600 + minute * 60 + second)) * text::kTicksPerSecond;
+  result.cell.date_time.ticks =
+      static_cast<std::uint32_t>((hour * 3600 + minute * 60 + second)) * text::kTicksPerSecond;
   return result;
 }
 

@@ -4,11 +4,11 @@
 
 #include <vector>
 
+#include <sys/types.h>
 #include <chrono>
 #include <filesystem>
 #include <optional>
 #include <string>
-#include <sys/types.h>
 
 namespace vantor::test {
 

@@ -131,7 +131,8 @@ void TcpRelay::run() {
     if (!passing) continue;
     for (std::size_t i = 0; i < pairs_.size() && 2 + 2 * i + 1 < fds.size(); ++i) {
       Pair& pair = pairs_[i];
-      const bool client_ok = !(fds[2 + 2 * i].revents & (POLLIN | POLLHUP | POLLERR)) || pass(pair.client, pair.upstream);
+      const bool client_ok =
+          !(fds[2 + 2 * i].revents & (POLLIN | POLLHUP | POLLERR)) || pass(pair.client, pair.upstream);
       const bool upstream_ok =
           !(fds[3 + 2 * i].revents & (POLLIN | POLLHUP | POLLERR)) || pass(pair.upstream, pair.client);
       if (!client_ok || !upstream_ok) close_pair(pair);

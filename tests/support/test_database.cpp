@@ -1,19 +1,19 @@
 // Copies of the template databases, and small helpers to read and write them directly.
 #include "tests/support/test_database.hpp"
 
+#include <unistd.h>
 #include <atomic>
 #include <charconv>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <unistd.h>
 
 #include "db/attachment.hpp"
-#include "text/latin1.hpp"
 #include "db/server_types.hpp"
 #include "db/statement.hpp"
 #include "db/transaction.hpp"
 #include "text/calendar.hpp"
+#include "text/latin1.hpp"
 
 namespace vantor::test {
 namespace {
@@ -35,13 +35,11 @@ std::string value_text(const XSQLVAR& var, db::Statement& statement, db::Transac
   if (cell.null) return "<null>";
   switch (cell.cls) {
     case db::ColumnClass::Text:
-    case db::ColumnClass::FixedText:
-      return std::string(cell.text);
+    case db::ColumnClass::FixedText: return std::string(cell.text);
     case db::ColumnClass::Int16:
     case db::ColumnClass::Int32:
     case db::ColumnClass::Int64:
-    case db::ColumnClass::Boolean:
-      return std::to_string(cell.whole);
+    case db::ColumnClass::Boolean: return std::to_string(cell.whole);
     case db::ColumnClass::Currency:
     case db::ColumnClass::Decimal: {
       double value = static_cast<double>(cell.whole);
@@ -49,8 +47,7 @@ std::string value_text(const XSQLVAR& var, db::Statement& statement, db::Transac
       return number_text(value);
     }
     case db::ColumnClass::Double:
-    case db::ColumnClass::Float:
-      return number_text(cell.real);
+    case db::ColumnClass::Float: return number_text(cell.real);
     case db::ColumnClass::DateTime: {
       const auto date = text::civil_from_days(cell.date_time.day);
       std::string text = std::to_string(date.year) + "-" + two_digits(date.month) + "-" + two_digits(date.day);
@@ -62,8 +59,7 @@ std::string value_text(const XSQLVAR& var, db::Statement& statement, db::Transac
       return text;
     }
     case db::ColumnClass::LongText:
-    case db::ColumnClass::Binary:
-      return text::latin1_to_utf8(statement.read_blob(transaction, column));
+    case db::ColumnClass::Binary: return text::latin1_to_utf8(statement.read_blob(transaction, column));
   }
   return "?";
 }
@@ -98,8 +94,8 @@ void TestDatabase::execute(std::string_view sql) const {
 
 std::vector<std::vector<std::string>> TestDatabase::rows(std::string_view sql, Access access) const {
   auto attachment = db::Attachment::attach(connection_string());
-  db::Transaction transaction(attachment, access == Access::Write ? db::TransactionKind::ReadWrite
-                                                                  : db::TransactionKind::ReadOnly);
+  db::Transaction transaction(attachment,
+                              access == Access::Write ? db::TransactionKind::ReadWrite : db::TransactionKind::ReadOnly);
   std::vector<std::vector<std::string>> result;
   {
     db::Statement statement(attachment, transaction, text::utf8_to_latin1(sql));

@@ -39,8 +39,8 @@ TEST(Utf8, DropAndTakeCountCodePoints) {
 
 TEST(Latin1, OneBytePerCharacterAndQuestionMarkBeyond) {
   EXPECT_EQ(text::utf8_to_latin1("a\xC3\xA9\xC3\xBF"), "a\xE9\xFF");
-  EXPECT_EQ(text::utf8_to_latin1("\xE2\x82\xAC"), "?");   // the euro sign is not in ISO-8859-1
-  EXPECT_EQ(text::utf8_to_latin1("\xFF"), "?");           // broken UTF-8
+  EXPECT_EQ(text::utf8_to_latin1("\xE2\x82\xAC"), "?");  // the euro sign is not in ISO-8859-1
+  EXPECT_EQ(text::utf8_to_latin1("\xFF"), "?");          // broken UTF-8
   EXPECT_EQ(text::latin1_to_utf8("a\xE9\xFF"), "a\xC3\xA9\xC3\xBF");
 }
 

@@ -41,10 +41,10 @@ void expect_case(TestServer& server, const Case& c, bool changes, AdhocMode mode
 }
 
 const std::vector<Case> kCases = {
-    {"a write", "/myjson?query=insert+into+oy+(sn,name1)+values+('1','x')", "select count(*) from oy where sn = '1'", "0",
-     false},
-    {"a selectable procedure that writes", "/myjson?query=select+n+from+WRITES_OY", "select count(*) from oy where sn = '9'", "0",
-     true},
+    {"a write", "/myjson?query=insert+into+oy+(sn,name1)+values+('1','x')", "select count(*) from oy where sn = '1'",
+     "0", false},
+    {"a selectable procedure that writes", "/myjson?query=select+n+from+WRITES_OY",
+     "select count(*) from oy where sn = '9'", "0", true},
     {"a DDL statement", "/myjson?query=set+generator+genall+to+5", "select gen_id(genall, 0) from rdb$database",
      "<gen>", false},
     {"a select", "/myjson?query=*+from+company", "select count(*) from company", "1", true},
@@ -97,8 +97,8 @@ TEST(AdhocAccess, AnswersOverTheCapGiveTheFallbackAndWritesOverItAreUndone) {
   EXPECT_EQ(server.body("/myjson?query=*+from+company"), whole);
   server.options().adhoc_max_bytes = whole.size() - 1;
   EXPECT_EQ(server.body("/myjson?query=*+from+company"), "Bye Bye ");
-  EXPECT_TRUE(logged(server, "Failure: the answer is over adhoc_max_bytes (" + std::to_string(whole.size() - 1) +
-                                 " bytes)"));
+  EXPECT_TRUE(
+      logged(server, "Failure: the answer is over adhoc_max_bytes (" + std::to_string(whole.size() - 1) + " bytes)"));
   server.options().adhoc_max_bytes = 64;
   server.database().execute(kWritingProcedure);
   EXPECT_EQ(server.body("/myjson?query=select+n,+rpad('',+100,+'x')+from+WRITES_OY"), "Bye Bye ");
@@ -142,7 +142,7 @@ TEST(AdhocAccess, ASecondLoginServesTheCallersStatementsOnly) {
   EXPECT_EQ(server.body("/myjson?query=insert+into+oy+(sn,name1)+values+('1','x')"), "Bye Bye ");
   EXPECT_EQ(server.body("/myjson?query=set+generator+genall+to+5"), "Bye Bye ");
   EXPECT_EQ(server.body("/myjson?query=gen_id(genall,+1)+from+rdb$database"), "Bye Bye ");  // no USAGE granted
-  EXPECT_EQ(server.body("/myjson?query=select+n+from+WRITES_OY"), "Bye Bye ");  // no EXECUTE granted
+  EXPECT_EQ(server.body("/myjson?query=select+n+from+WRITES_OY"), "Bye Bye ");              // no EXECUTE granted
   EXPECT_EQ(server.database().scalar("select gen_id(genall, 0) from rdb$database"), generator);
   EXPECT_EQ(server.database().scalar("select count(*) from oy"), "0");
   // every other route keeps the main login with its rights to write

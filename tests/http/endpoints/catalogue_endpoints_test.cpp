@@ -27,7 +27,7 @@ TEST(CatalogueEndpoints, SmallListsByTheirExactAnswers) {
       {"/stores",
        R"([{"id":"00","name":"Main store"},{"id":"001","name":"Branch one"},{"id":"002","name":"Branch two"},{"id":"02","name":"Old depot"}])"},
       {"/product_images", "[]"},
-      {"/product_images?code=A'B", "[]"},  // a quote is part of the code, nothing more
+      {"/product_images?code=A'B", "[]"},                     // a quote is part of the code, nothing more
       {"/product_images?code=A200", "[{\"sid\":\"A200\"}]"},  // a PNG picture gives no pair
       {"/product_images?code=A300", R"([{"sid":"A300","image":" "}])"},
   };
@@ -64,12 +64,13 @@ TEST(CatalogueEndpoints, ProductTakesItsWarehouseFromTheFirstParameter) {
 
 TEST(CatalogueEndpoints, ProductdateReadsAYearFirstDate) {
   const std::string body = server().body("/productdate?fromdt=2024-03-01");
-  EXPECT_EQ(body,
-            R"([{"pricevat":3.00,"id":"B100","product_name":"Rice","description":"Long grain","product_code":"B100",)"
-            R"("cost":2.00,"currid":1.00,"price":3.00,"discount":0.00,"qty":30.00,"updateted_at":"2024-03-01",)"
-            R"("brand_id":"Grain","category_id":"Food","vat":0.00},{"pricevat":2.00,"id":"B200","product_name":"Flour",)"
-            R"("description":" ","product_code":"B200","cost":1.00,"currid":1.00,"price":2.00,"discount":0.00,)"
-            R"("qty":20.00,"updateted_at":"2024-03-02","brand_id":"Grain","category_id":"Food","vat":0.00}])");
+  EXPECT_EQ(
+      body,
+      R"([{"pricevat":3.00,"id":"B100","product_name":"Rice","description":"Long grain","product_code":"B100",)"
+      R"("cost":2.00,"currid":1.00,"price":3.00,"discount":0.00,"qty":30.00,"updateted_at":"2024-03-01",)"
+      R"("brand_id":"Grain","category_id":"Food","vat":0.00},{"pricevat":2.00,"id":"B200","product_name":"Flour",)"
+      R"("description":" ","product_code":"B200","cost":1.00,"currid":1.00,"price":2.00,"discount":0.00,)"
+      R"("qty":20.00,"updateted_at":"2024-03-02","brand_id":"Grain","category_id":"Food","vat":0.00}])");
   // C100 is newer but has no stock movement; it is in the full list
   EXPECT_NE(server().body("/product2").find(R"("id":"C100")"), std::string::npos);
   EXPECT_EQ(server().body("/productdate?fromdt=15/01/2024"), "Some Error !!");

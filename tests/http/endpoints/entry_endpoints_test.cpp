@@ -16,8 +16,9 @@ TEST(EntryEndpoints, InventoryCountFilledByTheTrigger) {
   EXPECT_EQ(response.header("Content-Type"), "text/json; charset=utf-8");
   EXPECT_EQ(response.body, "Qty Entry for 6221000 Done");
   EXPECT_EQ(server.body("/inventory?abcdefgh=T1&abcdefg=6221000&abc=3&abcd=ok"), "Qty Entry for 6221000 Done");
-  EXPECT_EQ(server.database().rows("select deviceid, barcode, qty, note, item, descr1, pack from minventory"),
-            (Rows{{"T1", "6221000", "3", "ok", "A200", "Coffee", "1"}, {"T1", "6221000", "3", "ok", "A200", "Coffee", "1"}}));
+  EXPECT_EQ(
+      server.database().rows("select deviceid, barcode, qty, note, item, descr1, pack from minventory"),
+      (Rows{{"T1", "6221000", "3", "ok", "A200", "Coffee", "1"}, {"T1", "6221000", "3", "ok", "A200", "Coffee", "1"}}));
 }
 
 TEST(EntryEndpoints, InventoryTakesValuesAsTheyComeAndWritesNothingOnARejection) {

@@ -12,8 +12,7 @@ TEST(HotelEndpoints, ReservationExampleInEveryDateForm) {
   TestServer server;
   for (const char* dates : {"fromdate=05/11/2024&todate=08/11/2024", "fromdate=05-11-2024&todate=08.11.2024"}) {
     SCOPED_TRACE(dates);
-    const auto response =
-        server.get(std::string("/reserve?id=15&name=Ali&tel=555123&") + dates + "&room=12&guests=2");
+    const auto response = server.get(std::string("/reserve?id=15&name=Ali&tel=555123&") + dates + "&room=12&guests=2");
     EXPECT_EQ(response.body, "Qty Entry  Done");
     EXPECT_EQ(response.header("Content-Type"), "text/json; charset=utf-8");
     EXPECT_EQ(server.database().rows("select cid, cname, ctel, cfromdate, ctodate, rrno, roomrate, person, mid "
@@ -24,11 +23,11 @@ TEST(HotelEndpoints, ReservationExampleInEveryDateForm) {
 
 TEST(HotelEndpoints, ReservationFailuresWriteNothing) {
   TestServer server;
-  for (const char* target : {"/reserve?id=15&name=Ali&tel=1&fromdate=5/11/2024&todate=08/11/2024&room=12&guests=2",
-                             "/reserve?id=15&name=Ali&tel=1&fromdate=05/11/2024&todate=08/11/2024&room=12&guests=two",
-                             "/reserve?id=x&name=Ali&tel=1&fromdate=05/11/2024&todate=08/11/2024&room=12&guests=2",
-                             "/reserve?id=15&name=Ali&tel=1&fromdate=31/02/2024&todate=08/11/2024&room=12&guests=2",
-                             "/reserve"}) {
+  for (const char* target :
+       {"/reserve?id=15&name=Ali&tel=1&fromdate=5/11/2024&todate=08/11/2024&room=12&guests=2",
+        "/reserve?id=15&name=Ali&tel=1&fromdate=05/11/2024&todate=08/11/2024&room=12&guests=two",
+        "/reserve?id=x&name=Ali&tel=1&fromdate=05/11/2024&todate=08/11/2024&room=12&guests=2",
+        "/reserve?id=15&name=Ali&tel=1&fromdate=31/02/2024&todate=08/11/2024&room=12&guests=2", "/reserve"}) {
     SCOPED_TRACE(target);
     EXPECT_EQ(server.body(target), "Some Error !!");
   }

@@ -38,13 +38,13 @@ TEST_F(PriceEndpoints, CodeAndWarehouseRules) {
     const char* item;
     const char* qty;
   } cases[] = {
-      {"/price", "0000", "<none>"},                       // no parameter: code 0000 in every warehouse
-      {"/price?code=A100", "A100", "18.50"},             // one parameter: every warehouse
+      {"/price", "0000", "<none>"},           // no parameter: code 0000 in every warehouse
+      {"/price?code=A100", "A100", "18.50"},  // one parameter: every warehouse
       {"/price?code=A100&wh=ALL", "A100", "18.50"},
       {"/price?code=A100&wh=all", "A100", "18.50"},
       {"/price?code=A100&wh=001", "A100", "3.00"},
-      {"/price?code=A100&wh=", "A100", "0.00"},          // the empty pattern matches no warehouse
-      {"/price?code=DUP1", "B100", "30.00"},             // two items: the smallest item code
+      {"/price?code=A100&wh=", "A100", "0.00"},  // the empty pattern matches no warehouse
+      {"/price?code=DUP1", "B100", "30.00"},     // two items: the smallest item code
       {"/PRICE?code=6221031", "A100", "18.50"},
       {"/price?code=", "<none>", "<none>"},
       {"/price?code=NOSUCH", "<none>", "<none>"},
@@ -73,18 +73,17 @@ TEST_F(PriceEndpoints, NoCheckDigitDropsTheLastCharacterAtEachRequest) {
 }
 
 TEST_F(PriceEndpoints, StockPerWarehouseKeepsTheDeclaredCase) {
-  EXPECT_EQ(server().body("/whqty?code=A100"),
-            R"([{"item":"A100","wh_id":"00","Wh_name":"Main store","qty":15.00},)"
-            R"({"item":"A100","wh_id":"001","Wh_name":"Branch one","qty":3.00}])");
+  EXPECT_EQ(server().body("/whqty?code=A100"), R"([{"item":"A100","wh_id":"00","Wh_name":"Main store","qty":15.00},)"
+                                               R"({"item":"A100","wh_id":"001","Wh_name":"Branch one","qty":3.00}])");
   EXPECT_EQ(server().body("/whqty?code="), "[]");  // item 0000 has no stock anywhere
   EXPECT_EQ(server().body("/whqty?code=A200"), "[]");
 }
 
 TEST_F(PriceEndpoints, StockListHasTheServersCapitalisedNames) {
   const std::string body = server().body("/stock");
-  EXPECT_TRUE(body.starts_with(
-      R"([{"ITEM":"0000","DESCR1":"Unknown code","DESCR2":" ","LCOST":0.00,"COSTUS":0.00,"QTY":0.00,)"
-      R"("PRICEA":0.00,"CATEGORY":"Misc","SUBCAT1":"Misc","SUBCAT2":" "},{"ITEM":"A100",)"))
+  EXPECT_TRUE(
+      body.starts_with(R"([{"ITEM":"0000","DESCR1":"Unknown code","DESCR2":" ","LCOST":0.00,"COSTUS":0.00,"QTY":0.00,)"
+                       R"("PRICEA":0.00,"CATEGORY":"Misc","SUBCAT1":"Misc","SUBCAT2":" "},{"ITEM":"A100",)"))
       << body;
   EXPECT_EQ(server().log().last().back().rfind("Count: ", 0), 0u);  // not echoed
 }

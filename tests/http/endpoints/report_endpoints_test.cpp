@@ -14,13 +14,14 @@ TestServer& server() {
 }
 
 TEST(ReportEndpoints, SalesSummaryWithProfit) {
-  EXPECT_EQ(server().body("/sales?fromdate=01/01/2024&todate=31/01/2024"),
-            R"([{"item":"A100","descr1":"Green Tea","ftype":"Sale","jobname":"Job 3","sname":"Ali Hassan",)"
-            R"("departname":"Drinks","categoryname":"Drinks","subcat1name":"Tea","suppliers":"53001",)"
-            R"("contactname":"Contact 44","site":"00","allqty":-4.00,"total":20.00,"totalcost":6.00,"profit":14.00},)"
-            R"({"item":"A200","descr1":"Coffee","ftype":"Sale","jobname":"Job 3","sname":"Ali Hassan",)"
-            R"("departname":"Drinks","categoryname":"Drinks","subcat1name":"Coffee","suppliers":"NOSUCH",)"
-            R"("contactname":"Contact 44","site":"00","allqty":-8.00,"total":80.00,"totalcost":48.00,"profit":32.00}])");
+  EXPECT_EQ(
+      server().body("/sales?fromdate=01/01/2024&todate=31/01/2024"),
+      R"([{"item":"A100","descr1":"Green Tea","ftype":"Sale","jobname":"Job 3","sname":"Ali Hassan",)"
+      R"("departname":"Drinks","categoryname":"Drinks","subcat1name":"Tea","suppliers":"53001",)"
+      R"("contactname":"Contact 44","site":"00","allqty":-4.00,"total":20.00,"totalcost":6.00,"profit":14.00},)"
+      R"({"item":"A200","descr1":"Coffee","ftype":"Sale","jobname":"Job 3","sname":"Ali Hassan",)"
+      R"("departname":"Drinks","categoryname":"Drinks","subcat1name":"Coffee","suppliers":"NOSUCH",)"
+      R"("contactname":"Contact 44","site":"00","allqty":-8.00,"total":80.00,"totalcost":48.00,"profit":32.00}])");
   EXPECT_EQ(server().body("/sales"), "Some Error !!");
   EXPECT_EQ(server().body("/sales?fromdate=2024-01-01&todate=31/01/2024"), "Some Error !!");
 }
