@@ -8,7 +8,7 @@ packages=(
   libboost-dev firebird-dev libfbclient2 firebird3.0-server firebird3.0-utils
   libjpeg-dev libfltk1.3-dev libsystemd-dev dpkg-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  clang libclang-rt-dev
+  clang libclang-rt-dev clang-format-14
   xvfb xdotool xclip x11-apps imagemagick wrk curl procps iproute2
   haproxy openssl
 )

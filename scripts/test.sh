@@ -5,6 +5,7 @@
 #   2. AddressSanitizer + UndefinedBehaviorSanitizer: the whole suite again;
 #   3. ThreadSanitizer: the tests where requests run at the same time;
 #   4. libFuzzer (clang): each fuzz target for a bounded number of runs.
+# The formatting is checked once, first.
 # Any failure or sanitizer report fails the command. Run it as root on Debian 12.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -14,6 +15,9 @@ step() { echo "== $1 ($(( (SECONDS - started) / 60 )) min)"; }
 
 scripts/install_deps.sh
 scripts/firebird_up.sh
+
+step "formatting"
+scripts/check_format.sh
 
 step "release build and tests"
 cmake -S . -B build/release -DCMAKE_BUILD_TYPE=Release >/dev/null
