@@ -3,8 +3,6 @@
 
 #include <algorithm>
 
-#include "http/session.hpp"
-
 namespace vantor::http {
 
 ServerState::ServerState(const ServerSettings& settings_in, RequestRunner& runner_in)
@@ -31,13 +29,6 @@ std::size_t ServerState::open_sessions() {
   std::size_t open = 0;
   for (auto& loop : loops) open += loop->sessions.size();
   return open;
-}
-
-void Loop::resume_parked() {
-  std::vector<std::shared_ptr<Session>> waiting;
-  waiting.swap(parked);
-  parked_count = 0;
-  for (auto& session : waiting) session->wait_for_request();  // parks again while full
 }
 
 }  // namespace vantor::http

@@ -244,4 +244,12 @@ void Session::finish_answer(bool written) {
   wait_for_request();
 }
 
+// Parked connections live in their loop; resuming them is a session's step.
+void Loop::resume_parked() {
+  std::vector<std::shared_ptr<Session>> waiting;
+  waiting.swap(parked);
+  parked_count = 0;
+  for (auto& session : waiting) session->wait_for_request();  // parks again while full
+}
+
 }  // namespace vantor::http

@@ -32,8 +32,6 @@ class UpgradeConnection {
   }
   void disconnect() { attachment_.detach(); }
 
-  // Runs the statements in one transaction; throws on the first failure (nothing of
-  // the group is kept then).
   // The text of the one row a select gives (a blob or NULL in its first column), or
   // nullopt when there is no row or it is NULL.
   std::optional<std::string> read_text(std::string_view select) {
@@ -50,6 +48,8 @@ class UpgradeConnection {
     failures_[named_object(statement)].emplace_back(failure.what());
   }
 
+  // Runs the statements in one transaction; throws on the first failure (nothing of
+  // the group is kept then).
   void execute(std::initializer_list<std::string_view> texts) {
     connect();
     db::Transaction transaction(attachment_, kind_);
