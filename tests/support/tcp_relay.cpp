@@ -8,6 +8,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <stdexcept>
 
 namespace vantor::test {
@@ -31,18 +32,44 @@ void reset_and_close(int fd) {
 }  // namespace
 
 TcpRelay::TcpRelay(std::uint16_t target_port) : target_port_(target_port) {
+  listen_on(0);
+  if (::pipe(wake_) != 0) throw std::runtime_error("the relay has no pipe");
+  thread_ = std::thread([this] { run(); });
+}
+
+void TcpRelay::listen_on(std::uint16_t port) {
   listener_ = ::socket(AF_INET, SOCK_STREAM, 0);
   const int on = 1;
   setsockopt(listener_, SOL_SOCKET, SO_REUSEADDR, &on, sizeof(on));
-  auto address = loopback(0);
+  auto address = loopback(port);
   if (::bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof(address)) != 0 || ::listen(listener_, 64) != 0) {
     throw std::runtime_error("the relay cannot listen");
   }
   socklen_t length = sizeof(address);
   getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length);
   port_ = ntohs(address.sin_port);
-  if (::pipe(wake_) != 0) throw std::runtime_error("the relay has no pipe");
-  thread_ = std::thread([this] { run(); });
+}
+
+void TcpRelay::wake() { (void)!::write(wake_[1], "x", 1); }
+
+void TcpRelay::refuse() {
+  refusing_ = true;
+  wake();
+}
+
+void TcpRelay::accept() {
+  listen_again_ = true;
+  wake();
+}
+
+void TcpRelay::drop_idle(std::chrono::milliseconds quiet) {
+  drop_quiet_ms_ = quiet.count();
+  wake();
+}
+
+void TcpRelay::slow(std::size_t bytes_per_second) {
+  slow_rate_ = bytes_per_second;
+  wake();
 }
 
 TcpRelay::~TcpRelay() {
@@ -50,7 +77,7 @@ TcpRelay::~TcpRelay() {
   (void)!::write(wake_[1], "x", 1);
   thread_.join();
   for (auto& pair : pairs_) close_pair(pair);
-  ::close(listener_);
+  if (listener_ >= 0) ::close(listener_);
   ::close(wake_[0]);
   ::close(wake_[1]);
 }
@@ -66,6 +93,7 @@ void TcpRelay::stall() {
 
 void TcpRelay::resume() {
   stalled_ = false;
+  drop_quiet_ms_ = -1;
   (void)!::write(wake_[1], "x", 1);
 }
 
@@ -93,11 +121,13 @@ void TcpRelay::accept_one() {
   pairs_.push_back(Pair{client, upstream});
 }
 
-// Moves what one side has sent to the other; false when that side closed.
-bool TcpRelay::pass(int from, int to) {
+// Moves what one side has sent to the other, at most at_most bytes (or throws them away);
+// false when that side closed.
+bool TcpRelay::pass(int from, int to, std::size_t at_most, bool drop) {
   char buffer[65536];
-  const ssize_t received = ::recv(from, buffer, sizeof(buffer), 0);
+  const ssize_t received = ::recv(from, buffer, std::min(sizeof(buffer), std::max<std::size_t>(at_most, 1)), 0);
   if (received <= 0) return false;
+  if (drop) return true;
   ssize_t sent = 0;
   while (sent < received) {
     const ssize_t n = ::send(to, buffer + sent, static_cast<std::size_t>(received - sent), MSG_NOSIGNAL);
@@ -108,20 +138,38 @@ bool TcpRelay::pass(int from, int to) {
 }
 
 void TcpRelay::run() {
+  auto last_turn = Clock::now();
   while (!stopping_) {
     if (cut_requested_.exchange(false)) {
       for (auto& pair : pairs_) close_pair(pair);
       pairs_.clear();
     }
-    std::vector<pollfd> fds{{wake_[0], POLLIN, 0}, {listener_, POLLIN, 0}};
+    if (refusing_.exchange(false) && listener_ >= 0) {
+      ::close(listener_);
+      listener_ = -1;
+    }
+    if (listen_again_.exchange(false) && listener_ < 0) listen_on(port_);
+    const auto now = Clock::now();
+    const double elapsed = std::chrono::duration<double>(now - last_turn).count();
+    last_turn = now;
+    const std::size_t rate = slow_rate_;
+    const long long quiet = drop_quiet_ms_;
+    for (auto& pair : pairs_) {
+      if (quiet < 0) pair.dropped = false;
+      if (quiet >= 0 && now - pair.last_passed >= std::chrono::milliseconds(quiet)) pair.dropped = true;
+      pair.allowance = rate == 0 ? 0 : std::min<double>(pair.allowance + elapsed * rate, rate / 10.0 + 1);
+    }
+    std::vector<pollfd> fds{{wake_[0], POLLIN, 0}, {listener_, static_cast<short>(listener_ >= 0 ? POLLIN : 0), 0}};
     const bool passing = !stalled_;
     if (passing) {
       for (const auto& pair : pairs_) {
+        const bool may_send_down = rate == 0 || pair.allowance >= 1;
         fds.push_back({pair.client, POLLIN, 0});
-        fds.push_back({pair.upstream, POLLIN, 0});
+        fds.push_back({pair.upstream, static_cast<short>(may_send_down ? POLLIN : 0), 0});
       }
     }
-    if (::poll(fds.data(), fds.size(), 1000) <= 0) continue;
+    const int waited = ::poll(fds.data(), fds.size(), rate > 0 || quiet >= 0 ? 10 : 1000);
+    if (waited <= 0) continue;
     if (fds[0].revents != 0) {
       char drain[64];
       (void)!::read(wake_[0], drain, sizeof(drain));
@@ -131,10 +179,19 @@ void TcpRelay::run() {
     if (!passing) continue;
     for (std::size_t i = 0; i < pairs_.size() && 2 + 2 * i + 1 < fds.size(); ++i) {
       Pair& pair = pairs_[i];
+      const auto up = fds[2 + 2 * i].revents;
+      const auto down = fds[3 + 2 * i].revents;
+      if ((up | down) & (POLLIN | POLLHUP | POLLERR)) {
+        if (!pair.dropped) pair.last_passed = now;
+      }
+      const std::size_t down_limit = rate == 0 ? 65536 : static_cast<std::size_t>(pair.allowance);
       const bool client_ok =
-          !(fds[2 + 2 * i].revents & (POLLIN | POLLHUP | POLLERR)) || pass(pair.client, pair.upstream);
-      const bool upstream_ok =
-          !(fds[3 + 2 * i].revents & (POLLIN | POLLHUP | POLLERR)) || pass(pair.upstream, pair.client);
+          !(up & (POLLIN | POLLHUP | POLLERR)) || pass(pair.client, pair.upstream, 65536, pair.dropped);
+      bool upstream_ok = true;
+      if (down & (POLLIN | POLLHUP | POLLERR)) {
+        upstream_ok = pass(pair.upstream, pair.client, down_limit, pair.dropped);
+        if (rate > 0) pair.allowance -= static_cast<double>(down_limit);
+      }
       if (!client_ok || !upstream_ok) close_pair(pair);
     }
     std::erase_if(pairs_, [](const Pair& pair) { return pair.client < 0; });
