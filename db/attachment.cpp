@@ -39,12 +39,14 @@ Attachment Attachment::attach(const std::string& database, const DatabaseSetting
   return attachment;
 }
 
-Attachment::Attachment(Attachment&& other) noexcept : handle_(std::exchange(other.handle_, 0)) {}
+Attachment::Attachment(Attachment&& other) noexcept
+    : handle_(std::exchange(other.handle_, 0)), round_trip_clock_(std::exchange(other.round_trip_clock_, nullptr)) {}
 
 Attachment& Attachment::operator=(Attachment&& other) noexcept {
   if (this != &other) {
     release();
     handle_ = std::exchange(other.handle_, 0);
+    round_trip_clock_ = std::exchange(other.round_trip_clock_, nullptr);
   }
   return *this;
 }
@@ -60,6 +62,7 @@ void Attachment::release() noexcept {
 
 void Attachment::detach() {
   if (handle_ == 0) return;
+  RoundTrip trip(this);
   ISC_STATUS_ARRAY status{};
   isc_detach_database(status, &handle_);
   handle_ = 0;
@@ -72,8 +75,15 @@ void Attachment::abort() noexcept {
   fb_cancel_operation(status, &handle_, fb_cancel_abort);
 }
 
+void Attachment::cancel() noexcept {
+  if (handle_ == 0) return;
+  ISC_STATUS_ARRAY status{};
+  fb_cancel_operation(status, &handle_, fb_cancel_raise);
+}
+
 bool Attachment::alive() noexcept {
   if (handle_ == 0) return false;
+  RoundTrip trip(this);
   static const char items[] = {isc_info_attachment_id, isc_info_end};
   std::array<char, 32> result{};
   ISC_STATUS_ARRAY status{};
@@ -81,7 +91,20 @@ bool Attachment::alive() noexcept {
   return !failed(status);
 }
 
+std::int64_t Attachment::server_id() {
+  RoundTrip trip(this);
+  static const char items[] = {isc_info_attachment_id, isc_info_end};
+  std::array<char, 32> result{};
+  ISC_STATUS_ARRAY status{};
+  isc_database_info(status, &handle_, sizeof(items), items, static_cast<short>(result.size()), result.data());
+  check_status(status);
+  if (result[0] != isc_info_attachment_id) return 0;
+  const auto length = static_cast<short>(isc_vax_integer(result.data() + 1, 2));
+  return isc_portable_integer(reinterpret_cast<const ISC_UCHAR*>(result.data() + 3), length);
+}
+
 void Attachment::execute_immediate(Transaction& transaction, std::string_view sql_latin1) {
+  RoundTrip trip(this);
   ISC_STATUS_ARRAY status{};
   isc_dsql_execute_immediate(status, &handle_, transaction.handle(), static_cast<unsigned short>(0),
                              std::string(sql_latin1).c_str(), kSqlDialect, nullptr);

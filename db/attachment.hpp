@@ -3,7 +3,9 @@
 
 #include <ibase.h>
 
+#include <atomic>
 #include <chrono>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -41,12 +43,42 @@ class Attachment {
   // Sends a statement text unchanged (no parameters), in dialect 1.
   void execute_immediate(Transaction& transaction, std::string_view sql_latin1);
 
+  // The server's id of this attachment (CURRENT_CONNECTION); one round trip.
+  std::int64_t server_id();
+  // Closes the server's running statement at its next check ("cancelled" for the
+  // caller); safe from another thread.
+  void cancel() noexcept;
+
   bool attached() const noexcept { return handle_ != 0; }
   isc_db_handle* handle() noexcept { return &handle_; }
+
+  // Where the calls that wait on the server note when they started (0 while none
+  // waits), for a watcher on another thread; nothing is noted without one. It goes with
+  // the attachment when it is moved.
+  void note_round_trips_in(std::atomic<std::int64_t>* clock) noexcept { round_trip_clock_ = clock; }
+  std::atomic<std::int64_t>* round_trip_clock() const noexcept { return round_trip_clock_; }
 
  private:
   void release() noexcept;
   isc_db_handle handle_ = 0;
+  std::atomic<std::int64_t>* round_trip_clock_ = nullptr;
+};
+
+// Marks one call that waits on the server, for the attachment's watcher.
+class RoundTrip {
+ public:
+  explicit RoundTrip(const Attachment* attachment) noexcept
+      : clock_(attachment != nullptr ? attachment->round_trip_clock() : nullptr) {
+    if (clock_ != nullptr) clock_->store(std::chrono::steady_clock::now().time_since_epoch().count());
+  }
+  ~RoundTrip() {
+    if (clock_ != nullptr) clock_->store(0);
+  }
+  RoundTrip(const RoundTrip&) = delete;
+  RoundTrip& operator=(const RoundTrip&) = delete;
+
+ private:
+  std::atomic<std::int64_t>* clock_;
 };
 
 }  // namespace vantor::db

@@ -8,6 +8,8 @@
 namespace vantor::db {
 namespace {
 
+using Clock = std::chrono::steady_clock;
+
 constexpr const char* kLinkDown = "the database host does not answer: the link is down";
 
 }  // namespace
@@ -22,6 +24,12 @@ void PooledAttachment::reattach() {
   } catch (const DbError& failure) {
     throw DatabaseUnreachable(failure.what());
   }
+  fresh.note_round_trips_in(&round_trip_since);
+  try {
+    server_id = fresh.server_id();
+  } catch (const DbError& failure) {
+    throw DatabaseUnreachable(failure.what());
+  }
   {
     std::lock_guard lock(handle_mutex);
     attachment = std::move(fresh);
@@ -33,13 +41,17 @@ AttachmentPool::Lease::~Lease() {
   if (slot_ != nullptr) pool_->give_back(slot_);
 }
 
-AttachmentPool::AttachmentPool(std::string database, std::size_t size, DatabaseSettings settings)
-    : database_(std::move(database)), settings_(settings) {
+AttachmentPool::AttachmentPool(std::string database, std::size_t size, DatabaseSettings settings,
+                               std::shared_ptr<DeadlineWatch> watch)
+    : database_(std::move(database)),
+      settings_(settings),
+      watch_(watch ? std::move(watch) : std::make_shared<DeadlineWatch>()) {
   if (size == 0) size = 1;
   for (std::size_t i = 0; i < size; ++i) {
     slots_.push_back(std::make_unique<PooledAttachment>());
     slots_.back()->settings = settings_;
     slots_.back()->link_down = &link_down_;
+    slots_.back()->watch = watch_.get();
     idle_.push_back(slots_.back().get());
   }
 }
@@ -67,14 +79,27 @@ AttachmentPool::Lease AttachmentPool::take_idle(std::unique_lock<std::mutex>& lo
   const std::uint64_t generation = generation_;
   lock.unlock();
   Lease lease(*this, *slot);
-  if (slot->attachment.attached() && slot->generation == generation && !slot->broken) return lease;
+  if (slot->attachment.attached() && slot->generation == generation && !slot->broken) {
+    const bool rested = Clock::now() - slot->idle_since > settings_.idle_check;
+    if (!rested || answers_within_bound(*slot)) return lease;
+    ++idle_replacements_;
+  }
   slot->database = std::move(database);
   slot->generation = generation;
   slot->reattach();
   return lease;
 }
 
+// The client library gives no handle to its socket, so no keep-alive of TCP can watch an
+// idle link: a round trip does, and a deadline cuts it when nothing answers.
+bool AttachmentPool::answers_within_bound(PooledAttachment& slot) {
+  auto bound = watch_->arm(settings_.probe_timeout, [&slot] { slot.abort_from_outside(); });
+  return slot.attachment.alive();
+}
+
 void AttachmentPool::give_back(PooledAttachment* slot) noexcept {
+  slot->idle_since = Clock::now();
+  slot->round_trip_since = 0;
   bool stale = false;
   {
     std::lock_guard lock(mutex_);
@@ -96,12 +121,39 @@ void AttachmentPool::detach_all() noexcept {
     idle = idle_;
     idle_.clear();  // held back while detaching, so nobody borrows them meanwhile
   }
-  for (auto* slot : idle) slot->reset();
+  {
+    // a detach asks the server: on a dead link it would wait until TCP gives up
+    std::vector<DeadlineWatch::Ticket> bounds;
+    for (auto* slot : idle)
+      bounds.push_back(watch_->arm(settings_.probe_timeout, [slot] { slot->abort_from_outside(); }));
+    for (auto* slot : idle) slot->reset();
+  }
   {
     std::lock_guard lock(mutex_);
     idle_.insert(idle_.end(), idle.begin(), idle.end());
   }
   available_.notify_all();
+}
+
+std::vector<OutstandingTrip> AttachmentPool::outstanding_trips() const {
+  const auto now = Clock::now().time_since_epoch().count();
+  const auto silence = std::chrono::duration_cast<Clock::duration>(settings_.round_trip_silence).count();
+  std::vector<OutstandingTrip> trips;
+  for (const auto& slot : slots_) {
+    const std::int64_t since = slot->round_trip_since;
+    if (since != 0 && now - since > silence && slot->confirmed_busy != since) {
+      trips.push_back({slot.get(), slot->server_id, since});
+    }
+  }
+  return trips;
+}
+
+void AttachmentPool::confirm_busy(const OutstandingTrip& trip) noexcept { trip.slot->confirmed_busy = trip.since; }
+
+void AttachmentPool::cut_silent(const OutstandingTrip& trip) noexcept {
+  if (trip.slot->round_trip_since != trip.since) return;  // it has come back meanwhile
+  ++silent_cuts_;
+  trip.slot->abort_from_outside();
 }
 
 void AttachmentPool::set_link_down(bool down) noexcept {

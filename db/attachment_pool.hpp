@@ -5,6 +5,7 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <memory>
@@ -15,6 +16,7 @@
 
 #include "db/attachment.hpp"
 #include "db/database_settings.hpp"
+#include "db/deadline_watch.hpp"
 #include "db/prepared_query.hpp"
 #include "db/transaction.hpp"
 
@@ -32,6 +34,12 @@ struct PooledAttachment {
   DatabaseSettings settings;
   std::uint64_t generation = 0;
   std::atomic<std::uint64_t> attaches{0};
+  // The server's id of the attachment, and the start of the round trip under way (0:
+  // none) with the start of the last one the server was found running.
+  std::atomic<std::int64_t> server_id{0};
+  std::atomic<std::int64_t> round_trip_since{0};
+  std::atomic<std::int64_t> confirmed_busy{0};
+  std::chrono::steady_clock::time_point idle_since = std::chrono::steady_clock::now();
   const std::atomic<bool>* link_down = nullptr;  // the pool's: no attempt while it is down
   bool broken = false;                           // the attachment was found gone in the middle of a request
   // Guards the handle's changes against an abort from another thread (the link probe,
@@ -49,6 +57,14 @@ struct PooledAttachment {
     }
     broken = false;
   }  // old detaches here, outside the lock: a detach can wait on the network
+  // Cancels the statement the attachment runs ("cancelled" for its caller); safe while
+  // another thread uses it.
+  void cancel_from_outside() noexcept {
+    std::lock_guard lock(handle_mutex);
+    attachment.cancel();
+  }
+  // The pool's: where bounds on this attachment's work are timed.
+  DeadlineWatch* watch = nullptr;
   // Closes the client side of the attachment; safe while another thread uses it.
   void abort_from_outside() noexcept {
     std::lock_guard lock(handle_mutex);
@@ -57,6 +73,14 @@ struct PooledAttachment {
   // Attaches anew to the same database; throws DatabaseUnreachable when it cannot, and
   // at once while the link is down.
   void reattach();
+};
+
+// A request's round trip that has had no answer for a while, to be looked up from the
+// server's side.
+struct OutstandingTrip {
+  PooledAttachment* slot;
+  std::int64_t server_id;
+  std::int64_t since;
 };
 
 class AttachmentPool {
@@ -75,7 +99,9 @@ class AttachmentPool {
     PooledAttachment* slot_;
   };
 
-  AttachmentPool(std::string database, std::size_t size, DatabaseSettings settings = {});
+  // watch: where the bounded checks are timed (the pool makes its own when none is given).
+  AttachmentPool(std::string database, std::size_t size, DatabaseSettings settings = {},
+                 std::shared_ptr<DeadlineWatch> watch = nullptr);
   ~AttachmentPool();
 
   // Waits for a free attachment and attaches it when it has no attachment yet (or one
@@ -84,7 +110,8 @@ class AttachmentPool {
   Lease borrow();
   // The same without waiting: nothing when every attachment is in use.
   std::optional<Lease> try_borrow();
-  // Detaches every attachment; those in use are detached when they come back.
+  // Detaches every attachment; those in use are detached when they come back. An idle
+  // one whose detach gets no answer within probe_timeout is let go on the client side.
   void detach_all() noexcept;
   // While the link is down (the link probe says so), borrowing fails at once with
   // DatabaseUnreachable; going down cuts every attachment, in use or idle, since none
@@ -95,6 +122,17 @@ class AttachmentPool {
   // on it (a lock wait, a database that stopped answering) fails at once, and the
   // attachment is replaced when it comes back.
   void abort_in_use() noexcept;
+
+  // The round trips of lent attachments outstanding longer than round_trip_silence that
+  // the server was not yet found running.
+  std::vector<OutstandingTrip> outstanding_trips() const;
+  // The server runs it: a slow statement, never cut.
+  void confirm_busy(const OutstandingTrip& trip) noexcept;
+  // The server does not run it: the link is dead for this attachment; its call fails.
+  void cut_silent(const OutstandingTrip& trip) noexcept;
+  std::uint64_t silent_cuts() const noexcept { return silent_cuts_; }
+  // Idle attachments found gone by the check before lending.
+  std::uint64_t idle_replacements() const noexcept { return idle_replacements_; }
 
   std::string database() const;
   void set_database(std::string database);
@@ -109,6 +147,8 @@ class AttachmentPool {
   // With the lock held and an attachment idle: takes it, lets the lock go, and attaches
   // it anew when it has no attachment, an old one or one found gone.
   Lease take_idle(std::unique_lock<std::mutex>& lock);
+  // A round trip under a bound; false when the attachment is gone.
+  bool answers_within_bound(PooledAttachment& slot);
 
   mutable std::mutex mutex_;
   std::condition_variable available_;
@@ -118,6 +158,9 @@ class AttachmentPool {
   std::vector<PooledAttachment*> idle_;
   std::uint64_t generation_ = 1;
   std::atomic<bool> link_down_{false};
+  std::shared_ptr<DeadlineWatch> watch_;
+  std::atomic<std::uint64_t> silent_cuts_{0};
+  std::atomic<std::uint64_t> idle_replacements_{0};
 };
 
 }  // namespace vantor::db

@@ -19,6 +19,12 @@ struct DatabaseSettings {
   std::chrono::milliseconds probe_interval{2000};
   // ...and counts the link as down when one takes longer than this.
   std::chrono::milliseconds probe_timeout{5000};
+  // An attachment idle longer than this makes a round trip (bounded by probe_timeout)
+  // before it is lent: a firewall may have forgotten its link meanwhile.
+  std::chrono::milliseconds idle_check{5000};
+  // A request's round trip outstanding longer than this is looked up from the server's
+  // side: one the server is not running is cut.
+  std::chrono::milliseconds round_trip_silence{5000};
 };
 
 }  // namespace vantor::db

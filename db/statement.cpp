@@ -18,6 +18,7 @@ constexpr std::size_t kMaxTextParameter = 32767;
 
 Statement::Statement(Attachment& attachment, Transaction& transaction, std::string_view sql_latin1)
     : attachment_(&attachment), inputs_(8), outputs_(kInitialColumns) {
+  RoundTrip trip(attachment_);
   ISC_STATUS_ARRAY status{};
   isc_dsql_allocate_statement(status, attachment.handle(), &handle_);
   check_status(status);
@@ -118,6 +119,7 @@ void Statement::bind_timestamp(int index, ISC_TIMESTAMP value) {
 
 void Statement::execute(Transaction& transaction) {
   close();
+  RoundTrip trip(attachment_);
   ISC_STATUS_ARRAY status{};
   XSQLDA* in = inputs_.count() > 0 ? inputs_.get() : nullptr;
   if (kind_ == StatementKind::ExecProcedure && outputs_.count() > 0) {
@@ -131,6 +133,7 @@ void Statement::execute(Transaction& transaction) {
 
 bool Statement::execute_single(Transaction& transaction) {
   close();
+  RoundTrip trip(attachment_);
   ISC_STATUS_ARRAY status{};
   XSQLDA* in = inputs_.count() > 0 ? inputs_.get() : nullptr;
   isc_dsql_execute2(status, transaction.handle(), &handle_, kSqlDialect, in, outputs_.get());
@@ -143,6 +146,7 @@ bool Statement::execute_single(Transaction& transaction) {
 
 bool Statement::fetch() {
   if (!cursor_open_) return false;
+  RoundTrip trip(attachment_);
   ISC_STATUS_ARRAY status{};
   const ISC_STATUS result = isc_dsql_fetch(status, &handle_, kSqlDialect, outputs_.get());
   if (result == 100) return false;
@@ -166,6 +170,7 @@ std::string Statement::read_blob(Transaction& transaction, int index) {
   const XSQLVAR& var = outputs_.var(index);
   ISC_QUAD id{};
   std::memcpy(&id, var.sqldata, sizeof(id));
+  RoundTrip trip(attachment_);
   ISC_STATUS_ARRAY status{};
   isc_blob_handle blob = 0;
   isc_open_blob2(status, attachment_->handle(), transaction.handle(), &blob, &id, 0, nullptr);

@@ -40,19 +40,23 @@ std::vector<char> parameters_for(TransactionKind kind, std::chrono::seconds lock
 
 }  // namespace
 
-Transaction::Transaction(Attachment& attachment, TransactionKind kind, std::chrono::seconds lock_timeout) {
+Transaction::Transaction(Attachment& attachment, TransactionKind kind, std::chrono::seconds lock_timeout)
+    : attachment_(&attachment) {
   const auto tpb = parameters_for(kind, lock_timeout);
+  RoundTrip trip(attachment_);
   ISC_STATUS_ARRAY status{};
   isc_start_transaction(status, &handle_, 1, attachment.handle(), static_cast<unsigned short>(tpb.size()), tpb.data());
   check_status(status);
 }
 
-Transaction::Transaction(Transaction&& other) noexcept : handle_(std::exchange(other.handle_, 0)) {}
+Transaction::Transaction(Transaction&& other) noexcept
+    : handle_(std::exchange(other.handle_, 0)), attachment_(std::exchange(other.attachment_, nullptr)) {}
 
 Transaction& Transaction::operator=(Transaction&& other) noexcept {
   if (this != &other) {
     rollback_quietly();
     handle_ = std::exchange(other.handle_, 0);
+    attachment_ = std::exchange(other.attachment_, nullptr);
   }
   return *this;
 }
@@ -61,7 +65,10 @@ Transaction::~Transaction() { rollback_quietly(); }
 
 void Transaction::commit() {
   ISC_STATUS_ARRAY status{};
-  isc_commit_transaction(status, &handle_);
+  {
+    RoundTrip trip(attachment_);
+    isc_commit_transaction(status, &handle_);
+  }
   if (failed(status)) {
     rollback_quietly();
     try {
@@ -80,6 +87,7 @@ void Transaction::commit() {
 
 void Transaction::rollback() {
   ISC_STATUS_ARRAY status{};
+  RoundTrip trip(attachment_);
   isc_rollback_transaction(status, &handle_);
   handle_ = 0;
   check_status(status);
@@ -88,6 +96,7 @@ void Transaction::rollback() {
 void Transaction::rollback_quietly() noexcept {
   if (handle_ == 0) return;
   ISC_STATUS_ARRAY status{};
+  RoundTrip trip(attachment_);
   isc_rollback_transaction(status, &handle_);
   handle_ = 0;  // on a lost attachment the handle is gone with it
 }

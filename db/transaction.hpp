@@ -37,6 +37,7 @@ class Transaction {
  private:
   void rollback_quietly() noexcept;
   isc_tr_handle handle_ = 0;
+  Attachment* attachment_ = nullptr;  // for its round-trip watcher
 };
 
 }  // namespace vantor::db

@@ -19,23 +19,40 @@ http::HttpAnswer text_answer(int status, std::string body) {
   return answer;
 }
 
-http::HttpAnswer ready(Application& application) {
-  if (application.upgrading()) return text_answer(503, "not ready: the schema upgrade runs\n");
+// Why a request would not be served now; empty when it would.
+std::string not_ready_reason(Application& application) {
+  if (application.upgrading()) return "the schema upgrade runs";
   const db::LinkProbe* probe = application.probe();
-  if (probe == nullptr) return text_answer(503, "not ready: starting\n");
+  if (probe == nullptr) return "starting";
+  if (std::string failure = probe->failure(); !failure.empty()) return failure;
   // the next answer is due one interval after the last, and may take up to the probe's
   // time-out: a shorter window would count a healthy link out for a moment every round
   const auto& settings = application.database_settings();
   const auto age = std::chrono::steady_clock::now() - probe->last_answer();
   if (application.pool().link_down() || age > settings.probe_interval + settings.probe_timeout) {
-    return text_answer(503, "not ready: the database does not answer\n");
+    return "the database does not answer";
   }
+  // requests' round trips the server was not found running: busy ones do not count
+  const std::size_t silent = application.pool().outstanding_trips().size();
+  if (silent * 2 > application.pool().size()) {
+    return std::to_string(silent) + " of " + std::to_string(application.pool().size()) +
+           " attachments get no answer from the database";
+  }
+  return {};
+}
+
+http::HttpAnswer ready(Application& application) {
+  const std::string reason = not_ready_reason(application);
+  if (!reason.empty()) return text_answer(503, "not ready: " + reason + "\n");
   return text_answer(200, "ready\n");
 }
 
 http::HttpAnswer metrics(Application& application) {
   http::PrometheusText out;
   application.metrics().write(out);
+  const std::string reason = not_ready_reason(application);
+  out.gauge("vantor_database_up", "1 while a request would be served now (what /ready says), else 0.",
+            reason.empty() ? 1 : 0);
   const db::AttachmentPool& pool = application.pool();
   const std::size_t idle = pool.idle_count();
   out.gauge("vantor_attachments_busy", "Attachments lent to requests.", pool.size() - idle);
@@ -47,6 +64,9 @@ http::HttpAnswer metrics(Application& application) {
     out.gauge("vantor_open_connections", "Open client connections.", server.connection_count());
   }
   out.counter("vantor_attaches_total", "Attachments made, first ones and reconnects.", pool.attach_count());
+  out.counter("vantor_idle_replacements_total", "Idle attachments found gone before they were lent.",
+              pool.idle_replacements());
+  out.counter("vantor_silent_cuts_total", "Round trips cut: the server was not running them.", pool.silent_cuts());
   const db::LinkProbe* probe = application.probe();
   out.counter("vantor_link_down_total", "Times the database link was found down.",
               probe != nullptr ? probe->down_periods() : 0);
