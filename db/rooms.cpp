@@ -71,7 +71,7 @@ void mark_and_read(DbSession& session, const Params& range, const std::function<
 // transaction until it goes through or the lock timeout is used up; the wait for the
 // other passes of this process counts against the same bound.
 void free_rooms(DbSession& session, const Params& range, const std::function<void(RowSource&)>& read) {
-  const auto deadline = Clock::now() + session.settings().lock_timeout;
+  const auto deadline = session.lock_deadline();
   if (!room_marks.take_until(deadline)) {
     throw DbError("lock conflict: another room request of this server held the rooms for the whole lock timeout", false,
                   0, true);

@@ -46,8 +46,19 @@ auto DbSession::first_round_trip(Work work) {
 }
 
 Transaction DbSession::begin_write(std::optional<std::chrono::seconds> lock_timeout) {
-  const auto timeout = lock_timeout.value_or(slot_.settings.lock_timeout);
+  const auto left = lock_deadline_ - std::chrono::steady_clock::now();
+  if (!lock_timeout && left <= std::chrono::steady_clock::duration::zero()) {
+    throw DbError("lock conflict: the request waited past the lock timeout before it could start", false, 0, true);
+  }
+  const auto timeout = lock_timeout.value_or(std::chrono::ceil<std::chrono::seconds>(left));
   return first_round_trip([&] { return Transaction(slot_.attachment, TransactionKind::ReadWrite, timeout); });
+}
+
+DeadlineWatch::Ticket DbSession::cancel_after(std::chrono::milliseconds limit, std::atomic<bool>& fired) {
+  return slot_.watch->arm(limit, [slot = &slot_, &fired] {
+    fired = true;
+    slot->cancel_from_outside();
+  });
 }
 
 void DbSession::ensure_alive() {

@@ -29,7 +29,10 @@ enum class ClientStatements { Any, PlainSelectsOnly };
 
 class DbSession final : private RowLookups {
  public:
-  explicit DbSession(PooledAttachment& slot) : slot_(slot) {}
+  // arrived: when the request arrived; its lock waits end lock_timeout after it.
+  explicit DbSession(PooledAttachment& slot,
+                     std::chrono::steady_clock::time_point arrived = std::chrono::steady_clock::now())
+      : slot_(slot), lock_deadline_(arrived + slot.settings.lock_timeout) {}
   DbSession(const DbSession&) = delete;
   DbSession& operator=(const DbSession&) = delete;
 
@@ -46,9 +49,18 @@ class DbSession final : private RowLookups {
   // Runs a write statement or procedure call in its own transaction and commits it.
   void run(const QueryDef& def, const Params& params);
 
-  // A read-write transaction that waits for row locks up to lock_timeout (the
-  // attachment's setting when not given).
+  // A read-write transaction that waits for row locks up to lock_timeout, or (when not
+  // given) until the request's lock deadline, in whole seconds. Once that deadline has
+  // passed it throws a lock conflict without touching the database: the client has
+  // waited past the bound (in the queue) and nothing has been written.
   Transaction begin_write(std::optional<std::chrono::seconds> lock_timeout = std::nullopt);
+  // Cancels the statement that runs once limit has passed, and sets fired; the returned
+  // ticket ends the bound.
+  [[nodiscard]] DeadlineWatch::Ticket cancel_after(std::chrono::milliseconds limit, std::atomic<bool>& fired);
+  // Cancels the statement that runs now, from any thread.
+  void cancel() noexcept { slot_.cancel_from_outside(); }
+  // lock_timeout after the request arrived.
+  std::chrono::steady_clock::time_point lock_deadline() const noexcept { return lock_deadline_; }
   const DatabaseSettings& settings() const noexcept { return slot_.settings; }
   // For a request that has no other use for the database: one round trip that checks
   // the attachment, attaching anew when it is gone. Throws DatabaseUnreachable.
@@ -78,6 +90,7 @@ class DbSession final : private RowLookups {
   bool attachment_lost(const DbError& failure);
 
   PooledAttachment& slot_;
+  std::chrono::steady_clock::time_point lock_deadline_;
   bool used_ = false;  // a round trip of this request has succeeded
   std::vector<std::unique_ptr<PreparedQuery>> one_off_;
 };

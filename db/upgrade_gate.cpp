@@ -16,6 +16,18 @@ bool UpgradeGate::try_lock_shared() {
   return true;
 }
 
+bool UpgradeGate::try_lock_shared_until(std::chrono::steady_clock::time_point deadline) {
+  std::unique_lock lock(mutex_);
+  if (!changed_.wait_until(lock, deadline, [&] { return !writer_ && writers_waiting_ == 0; })) return false;
+  ++readers_;
+  return true;
+}
+
+int UpgradeGate::readers() const {
+  std::lock_guard lock(mutex_);
+  return readers_;
+}
+
 void UpgradeGate::unlock_shared() {
   std::lock_guard lock(mutex_);
   if (--readers_ == 0) changed_.notify_all();

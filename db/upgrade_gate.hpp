@@ -3,6 +3,7 @@
 // A waiting upgrade goes first: new requests wait behind it, so it cannot starve.
 #pragma once
 
+#include <chrono>
 #include <condition_variable>
 #include <mutex>
 
@@ -13,12 +14,20 @@ class UpgradeGate {
   void lock_shared();
   // The shared side only if it is free now (no upgrade runs or waits).
   bool try_lock_shared();
+  // The shared side, waiting for a running or waiting upgrade until deadline at most.
+  bool try_lock_shared_until(std::chrono::steady_clock::time_point deadline);
+  template <typename Rep, typename Period>
+  bool try_lock_shared_for(std::chrono::duration<Rep, Period> wait) {
+    return try_lock_shared_until(std::chrono::steady_clock::now() + wait);
+  }
   void unlock_shared();
+  // Requests holding the shared side now.
+  int readers() const;
   void lock();
   void unlock();
 
  private:
-  std::mutex mutex_;
+  mutable std::mutex mutex_;
   std::condition_variable changed_;
   int readers_ = 0;
   int writers_waiting_ = 0;

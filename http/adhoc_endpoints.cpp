@@ -1,4 +1,7 @@
 // Statements that clients send, answered as JSON or as a page, and the item page.
+#include <atomic>
+#include <string>
+
 #include "db/client_statement.hpp"
 #include "encode/html_page.hpp"
 #include "encode/json_encoders.hpp"
@@ -29,6 +32,38 @@ std::string encoded_within_cap(RequestContext& ctx, db::RowSource& rows, Encode&
   return answer;
 }
 
+// Stops the client's statement when its time is up or its client hangs up: Firebird has
+// no statement timeout of its own, so another thread cancels it (the engine stops at its
+// next check). On a dead link the cancel cannot travel; the cut of a silent round trip
+// covers that.
+class StatementBounds {
+ public:
+  explicit StatementBounds(RequestContext& ctx)
+      : ctx_(ctx), time_bound_(ctx.db.cancel_after(ctx.options.adhoc_timeout, timed_out_)) {
+    ctx.cancellation.on_cancel([&db = ctx.db] { db.cancel(); });
+  }
+  ~StatementBounds() {
+    ctx_.cancellation.clear();
+    time_bound_.disarm();
+  }
+  StatementBounds(const StatementBounds&) = delete;
+  StatementBounds& operator=(const StatementBounds&) = delete;
+
+  // Why the statement was stopped, when it was.
+  void explain_stop() const {
+    if (timed_out_) {
+      throw RequestError("the statement ran longer than " + std::to_string(ctx_.options.adhoc_timeout.count()) +
+                         " ms (adhoc_timeout) and was cancelled");
+    }
+    if (ctx_.cancellation.cancelled()) throw RequestError("the client hung up: its statement was cancelled");
+  }
+
+ private:
+  RequestContext& ctx_;
+  std::atomic<bool> timed_out_{false};
+  db::DeadlineWatch::Ticket time_bound_;
+};
+
 // Runs the client's statement; a failure gives the fallback answer. Returns whether the
 // answer was written.
 template <typename Encode>
@@ -37,8 +72,14 @@ bool answer_client_statement(RequestContext& ctx, std::string_view passing, Enco
     const std::string statement = statement_of(ctx, passing);
     const auto access = ctx.options.adhoc == AdhocMode::Read ? db::ClientAccess::ReadOnly : db::ClientAccess::ReadWrite;
     std::string answer;
-    db::run_client_statement(
-        ctx.db, statement, [&](db::RowSource& rows) { answer = encoded_within_cap(ctx, rows, encode); }, access);
+    StatementBounds bounds(ctx);
+    try {
+      db::run_client_statement(
+          ctx.db, statement, [&](db::RowSource& rows) { answer = encoded_within_cap(ctx, rows, encode); }, access);
+    } catch (const db::DbError&) {
+      bounds.explain_stop();
+      throw;
+    }
     ctx.answer_text = std::move(answer);
   });
 }

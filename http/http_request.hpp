@@ -2,9 +2,11 @@
 #pragma once
 
 #include <chrono>
+#include <memory>
 #include <string>
 
 #include "encode/finish_response.hpp"
+#include "http/cancellation.hpp"
 
 namespace vantor::http {
 
@@ -22,6 +24,8 @@ struct HttpRequest {
   std::string remote_address;
   // When its first byte arrived: every wait of the request counts from here.
   std::chrono::steady_clock::time_point arrived = std::chrono::steady_clock::now();
+  // Cancelled by the connection when the client hangs up while the request runs.
+  std::shared_ptr<Cancellation> cancellation = std::make_shared<Cancellation>();
   // Decided once, by the application's router, before the request is scheduled.
   const Route* route = nullptr;
   RouteClass route_class = RouteClass::Lookup;

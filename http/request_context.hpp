@@ -3,10 +3,12 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <string>
 
 #include "db/session.hpp"
 #include "encode/finish_response.hpp"
+#include "http/cancellation.hpp"
 #include "http/request_helpers.hpp"
 #include "http/request_log.hpp"
 
@@ -27,7 +29,8 @@ struct ServerOptions {
   bool echo = true;                         // answers echoed into the activity log
   bool access_log = false;                  // one access line per request
   AdhocMode adhoc = AdhocMode::On;
-  std::size_t adhoc_max_bytes = 0;  // a bigger ad-hoc answer gives the fallback answer; 0: no cap
+  std::size_t adhoc_max_bytes = 0;                  // a bigger ad-hoc answer gives the fallback answer; 0: no cap
+  std::chrono::milliseconds adhoc_timeout{30'000};  // an ad-hoc statement running longer is cancelled
 };
 
 struct RequestContext {
@@ -35,6 +38,7 @@ struct RequestContext {
   db::DbSession& db;
   RequestLog& log;
   const ServerOptions& options;
+  Cancellation& cancellation;
   std::string answer_text{kFallbackAnswer};
   encode::AnswerKind answer_kind = encode::AnswerKind::Json;
 };

@@ -37,7 +37,7 @@ RouteResult run_route(const HttpRequest& request, std::string_view path, const R
                       ServerContext& server, RequestLog& log) {
   const ParamList params = logged_request(request, path, log);
   try {
-    RequestContext ctx{params, session, log, server.options};
+    RequestContext ctx{params, session, log, server.options, *request.cancellation};
     if (route.endpoint != nullptr) {
       route.endpoint(ctx);
     } else {
@@ -81,7 +81,15 @@ RouteResult closed_route(const HttpRequest& request, std::string_view path, cons
 
 RouteResult borrow_and_run(const HttpRequest& request, std::string_view path, const Route& route, ServerContext& server,
                            RequestLog& log) {
-  std::shared_lock hold(server.gate);  // requests run while the schema upgrade does not
+  // requests run while the schema upgrade does not; one asked for goes first, but a
+  // request waits for it no longer than a lock
+  std::shared_lock hold(server.gate, std::defer_lock);
+  if (!hold.try_lock_until(request.arrived + server.pool.settings().lock_timeout)) {
+    logged_request(request, path, log);
+    log.failure("the schema upgrade held the request off for the whole lock timeout");
+    return {encode::error_answer(), Outcome::Failure};
+  }
+  InFlight::Entry running(server.in_flight, route.label);
   std::optional<db::AttachmentPool::Lease> lease;
   try {
     lease.emplace((route.client_statement() ? server.adhoc_pool : server.pool).borrow());
@@ -89,7 +97,7 @@ RouteResult borrow_and_run(const HttpRequest& request, std::string_view path, co
     log.failure(failure);
     return {encode::empty_answer(), Outcome::Empty};
   }
-  db::DbSession session(**lease);
+  db::DbSession session(**lease, request.arrived);
   return run_route(request, path, route, session, server, log);
 }
 
@@ -142,7 +150,8 @@ std::optional<HttpAnswer> RequestFront::run_now_if_free(const HttpRequest& reque
     return answered(request, path, route, {encode::empty_answer(), Outcome::Empty}, server_, log);
   }
   if (!lease) return std::nullopt;
-  db::DbSession session(**lease);
+  InFlight::Entry running(server_.in_flight, route.label);
+  db::DbSession session(**lease, request.arrived);
   return answered(request, path, route, run_route(request, path, route, session, server_, log), server_, log);
 }
 

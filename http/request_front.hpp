@@ -7,6 +7,7 @@
 #include "db/attachment_pool.hpp"
 #include "db/upgrade_gate.hpp"
 #include "http/http_request.hpp"
+#include "http/in_flight.hpp"
 #include "http/metrics.hpp"
 #include "http/request_context.hpp"
 #include "http/request_log.hpp"
@@ -24,6 +25,7 @@ struct ServerContext {
   const ServerOptions& options;
   ActivityLog& activity_log;
   Metrics& metrics;
+  InFlight& in_flight;
 };
 
 // Borrows an attachment (the empty answer when the database cannot be reached; the

@@ -142,13 +142,14 @@ void Session::dispatch() {
   if (!state_->allowed(request.remote_address)) return close();
   state_->runner.route(request);
   if (!request.may_wait_on_lock() && run_inline(request)) return;
+  running_ = request.cancellation;
   watch_for_hang_up();
   auto self = shared_from_this();
-  const bool may_wait = request.may_wait_on_lock();
+  const RouteClass lane = request.route_class;
   state_->workers.post(WorkerJob{
       [self, request = std::move(request)] { self->run(request); },
       [self] { asio::post(self->stream_.get_executor(), [self] { self->close(); }); },
-      may_wait,
+      lane,
   });
 }
 
@@ -185,8 +186,9 @@ void Session::post_answer(HttpAnswer answer) {
   });
 }
 
-// While the request waits for a worker, the end of the stream or a reset tells that
-// the client has gone (one that half-closes after its request counts as gone too).
+// While the request waits for a worker or runs there, the end of the stream or a reset
+// tells that the client has gone (one that half-closes after its request counts as gone
+// too): a waiting request is not served, a running one is cancelled where it can be.
 // Bytes of a next request leave the watch; they are read in their turn.
 void Session::watch_for_hang_up() {
   if (buffer_.size() > 0) return;
@@ -194,7 +196,10 @@ void Session::watch_for_hang_up() {
     if (ec) return;
     char byte = 0;
     const auto received = ::recv(self->stream_.socket().native_handle(), &byte, 1, MSG_PEEK | MSG_DONTWAIT);
-    if (received == 0 || (received < 0 && errno != EAGAIN && errno != EWOULDBLOCK)) self->client_gone_ = true;
+    if (received == 0 || (received < 0 && errno != EAGAIN && errno != EWOULDBLOCK)) {
+      self->client_gone_ = true;
+      if (self->running_) self->running_->cancel();
+    }
   });
 }
 
@@ -204,6 +209,7 @@ void Session::answer_with(HttpAnswer answer) {
   error_code ignored;
   stream_.socket().cancel(ignored);  // ends the watch for a hang-up
   answer_ = std::move(answer);
+  running_.reset();
   head_bytes_ = response_head(answer_, keep_alive_ && !state_->stopping);
   const std::size_t bytes = head_bytes_.size() + (head_ ? 0 : answer_.body.size());
   if (state_->budget.try_acquire(bytes)) return write(0);

@@ -61,6 +61,7 @@ class Session : public std::enable_shared_from_this<Session> {
   bool in_request_ = false;
   bool closed_ = false;
   std::atomic<bool> client_gone_{false};
+  std::shared_ptr<Cancellation> running_;  // of the request a worker has, on the loop only
   HttpAnswer answer_;
   std::string head_bytes_;
 };

@@ -8,6 +8,7 @@ namespace vantor::http {
 WorkerPool::WorkerPool(std::size_t threads) {
   if (threads == 0) threads = 1;
   waiting_limit_ = std::max<std::size_t>(1, threads - 1);
+  caller_limit_ = std::max<std::size_t>(1, threads >= 2 ? threads - 2 : 1);
   for (std::size_t i = 0; i < threads; ++i) threads_.emplace_back([this] { run(); });
 }
 
@@ -62,9 +63,22 @@ bool WorkerPool::stop_before(std::chrono::steady_clock::time_point deadline) {
   return true;
 }
 
+namespace {
+
+bool waits(const WorkerJob& job) {
+  return job.route_class == RouteClass::LockWait || job.route_class == RouteClass::CallerStatement;
+}
+
+}  // namespace
+
+bool WorkerPool::may_start(const WorkerJob& job) const {
+  if (!waits(job)) return true;
+  if (waiting_jobs_running_ >= waiting_limit_) return false;
+  return job.route_class != RouteClass::CallerStatement || callers_running_ < caller_limit_;
+}
+
 std::deque<WorkerJob>::iterator WorkerPool::next_job() {
-  if (waiting_jobs_running_ < waiting_limit_) return jobs_.begin();
-  return std::find_if(jobs_.begin(), jobs_.end(), [](const WorkerJob& job) { return !job.may_wait_on_lock; });
+  return std::find_if(jobs_.begin(), jobs_.end(), [this](const WorkerJob& job) { return may_start(job); });
 }
 
 void WorkerPool::run() {
@@ -78,17 +92,19 @@ void WorkerPool::run() {
       job = std::move(*found);
       jobs_.erase(found);
       ++running_;
-      if (job.may_wait_on_lock) ++waiting_jobs_running_;
+      if (waits(job)) ++waiting_jobs_running_;
+      if (job.route_class == RouteClass::CallerStatement) ++callers_running_;
     }
     if (on_dequeue_) on_dequeue_();
     job.run();
     {
       std::lock_guard lock(mutex_);
       --running_;
-      if (job.may_wait_on_lock) --waiting_jobs_running_;
+      if (waits(job)) --waiting_jobs_running_;
+      if (job.route_class == RouteClass::CallerStatement) --callers_running_;
     }
     idle_.notify_all();
-    if (job.may_wait_on_lock) wake_.notify_all();  // a waiting job passed over before may go now
+    if (waits(job)) wake_.notify_all();  // a job passed over before may go now
   }
 }
 

@@ -1,6 +1,12 @@
 // A fixed number of threads that run requests, so that no more requests touch the
-// database at once than the attachment pool has attachments. Requests that can wait on
-// a row lock never hold every thread: one is always left for the others.
+// database at once than the attachment pool has attachments. The threads are shared by
+// lanes, one per route class:
+//   lookups and big lists   any thread
+//   writes (lock waits)     all but one: a read always finds a thread
+//   caller's statements     all but two, at least one; they count as lock waits too, so
+//                           they never hold every thread the writes may use
+// On 2 cores (4 workers): 4 for reads, 3 for writes and caller's statements together, 2 for
+// caller's statements. A job whose lane is full is passed over; the others go on in order.
 #pragma once
 
 #include <chrono>
@@ -12,14 +18,16 @@
 #include <thread>
 #include <vector>
 
+#include "http/http_request.hpp"
+
 namespace vantor::http {
 
 struct WorkerJob {
   std::function<void()> run;
   // Called instead of run when the job is dropped before it started (at a stop).
   std::function<void()> drop;
-  // The job can wait on a row lock that another transaction holds.
-  bool may_wait_on_lock = false;
+  // Its lane.
+  RouteClass route_class = RouteClass::Lookup;
 };
 
 class WorkerPool {
@@ -29,8 +37,8 @@ class WorkerPool {
   WorkerPool(const WorkerPool&) = delete;
   WorkerPool& operator=(const WorkerPool&) = delete;
 
-  // Runs job on a free thread in the order of posting, except that a job that can wait
-  // on a lock is passed over while all but one thread run such jobs.
+  // Runs job on a free thread in the order of posting, except that a job whose lane is
+  // full is passed over until a thread of its lane comes free.
   void post(WorkerJob job);
   // Jobs waiting for a thread.
   std::size_t queued() const;
@@ -54,8 +62,11 @@ class WorkerPool {
   std::deque<WorkerJob> jobs_;
   std::condition_variable idle_;
   std::size_t running_ = 0;
-  std::size_t waiting_jobs_running_ = 0;
+  std::size_t waiting_jobs_running_ = 0;  // lock waits and caller's statements
+  std::size_t callers_running_ = 0;
   std::size_t waiting_limit_;
+  std::size_t caller_limit_;
+  bool may_start(const WorkerJob& job) const;
   bool stopping_ = false;
   std::function<void()> on_dequeue_;
   std::vector<std::thread> threads_;

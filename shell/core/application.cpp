@@ -36,17 +36,18 @@ Application::Application(OperatorFront& front, http::ActivityLog& log, ServerCon
   options_.access_log = config_.access_log;
   options_.adhoc = config_.adhoc;
   options_.adhoc_max_bytes = config_.adhoc_max_bytes;
+  options_.adhoc_timeout = config_.adhoc_timeout;
   // one attachment for each worker and each event loop (which runs reads inline)
   const std::size_t attachments = config_.http.workers + config_.http.event_loops;
-  pool_ = std::make_unique<db::AttachmentPool>(config_.database, attachments, config_.db);
+  pool_ = std::make_unique<db::AttachmentPool>(config_.database, attachments, config_.db, deadlines_);
   if (!config_.adhoc_login.user.empty()) {
     db::DatabaseSettings adhoc = config_.db;
     adhoc.user = config_.adhoc_login.user;
     adhoc.password = config_.adhoc_login.password;
-    adhoc_pool_ = std::make_unique<db::AttachmentPool>(config_.database, config_.http.workers, adhoc);
+    adhoc_pool_ = std::make_unique<db::AttachmentPool>(config_.database, config_.http.workers, adhoc, deadlines_);
   }
   context_ = std::make_unique<http::ServerContext>(
-      http::ServerContext{*pool_, adhoc_pool_ ? *adhoc_pool_ : *pool_, gate_, options_, log_, metrics_});
+      http::ServerContext{*pool_, adhoc_pool_ ? *adhoc_pool_ : *pool_, gate_, options_, log_, metrics_, in_flight_});
   front_runner_ = std::make_unique<http::RequestFront>(*context_);
   admin_runner_ = std::make_unique<AdminAnswers>(*this);
 }
@@ -142,9 +143,12 @@ void Application::FormCloseQuery() {
 
 void Application::RzBitBtn2Click() {
   schema::UpgradeOutcome outcome;
+  upgrading_ = true;  // readiness says so at once: the requests are about to be held off
+  if (const std::string running = in_flight_.describe(); !running.empty()) {
+    front_.show_status("update waiting for " + running);
+  }
   {
     std::lock_guard hold(gate_);
-    upgrading_ = true;
     ++upgrade_runs_;
     detach_pools();
     outcome = schema::SchemaUpgrade(pool_->database(), config_.db).run([this](const std::string& line) {

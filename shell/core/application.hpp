@@ -64,7 +64,9 @@ class Application {
   const db::AttachmentPool& pool() const { return *pool_; }
   const db::DatabaseSettings& database_settings() const { return config_.db; }
   http::Metrics& metrics() { return metrics_; }
+  // From the moment an upgrade is asked for until it ends.
   bool upgrading() const { return upgrading_; }
+  const db::AttachmentPool* adhoc_pool() const { return adhoc_pool_.get(); }
   std::uint64_t upgrade_runs() const { return upgrade_runs_; }
   // The admin listener; nullptr when none is set or it cannot listen.
   http::HttpServer* admin() { return admin_.get(); }
@@ -94,6 +96,7 @@ class Application {
   std::unique_ptr<http::HttpServer> server_;
   std::unique_ptr<http::HttpServer> admin_;
   http::Metrics metrics_;
+  http::InFlight in_flight_;
   http::RefusalLog refusals_{log_, metrics_};
   std::atomic<bool> upgrading_{false};
   std::atomic<std::uint64_t> upgrade_runs_{0};

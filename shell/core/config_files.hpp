@@ -2,6 +2,7 @@
 // the settings the server starts with.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <optional>
@@ -47,9 +48,10 @@ struct ServerConfig {
   bool access_log = false;            // one line per request besides the activity log
   bool echo = true;                   // answers echoed into the activity log
   http::AdhocMode adhoc = http::AdhocMode::On;
-  std::size_t adhoc_max_bytes = 0;    // 0: no cap
-  AdhocLogin adhoc_login;             // in use when its user is set
-  std::vector<std::string> warnings;  // for the operator at start
+  std::size_t adhoc_max_bytes = 0;                  // 0: no cap
+  std::chrono::milliseconds adhoc_timeout{30'000};  // ad-hoc statements are cancelled after this
+  AdhocLogin adhoc_login;                           // in use when its user is set
+  std::vector<std::string> warnings;                // for the operator at start
 };
 
 // The settings of the program in folder: the port of port.txt (8080 when the file is

@@ -31,6 +31,12 @@ std::chrono::milliseconds duration(std::string_view value) {
   return std::chrono::seconds(whole(value));
 }
 
+std::chrono::milliseconds positive_duration(std::string_view value) {
+  const auto exact = duration(value);
+  if (exact.count() == 0) throw std::invalid_argument("0 is not allowed here");
+  return exact;
+}
+
 std::chrono::seconds whole_seconds(std::string_view value) {
   const auto exact = duration(value);
   if (exact.count() % 1000 != 0 || exact.count() == 0) {
@@ -115,6 +121,18 @@ const std::vector<Setting>& settings_table() {
        [](auto v, auto&, auto& c) { c.db.probe_interval = duration(v); }},
       {"probe_timeout", "5s", "", "`5s`", "a probe round trip slower than this counts the link as down", false,
        [](auto v, auto&, auto& c) { c.db.probe_timeout = duration(v); }},
+      {"idle_check", "5s", "", "`5s`",
+       "an attachment idle longer than this makes a round trip (bounded by `probe_timeout`) before it is lent; "
+       "one that gets no answer is replaced",
+       false, [](auto v, auto&, auto& c) { c.db.idle_check = duration(v); }},
+      {"round_trip_silence", "5s", "", "`5s`",
+       "a request's round trip outstanding longer than this is looked up in the server's monitoring tables; one "
+       "the server is not running is cut and the request gets the empty answer",
+       false, [](auto v, auto&, auto& c) { c.db.round_trip_silence = positive_duration(v); }},
+      {"adhoc_timeout", "30s", "", "`30s`",
+       "a statement of \"/myjson\" or \"/myhtml\" running longer than this is cancelled and gets the fallback "
+       "answer",
+       true, [](auto v, auto&, auto& c) { c.adhoc_timeout = positive_duration(v); }},
       {"stop_grace", "20s", "", "`20s`", "how long running requests may take to finish at a stop", false,
        [](auto v, auto&, auto& c) { c.http.stop_grace = duration(v); }},
       {"answer_budget", "256M", "", "`256M`", "answer bytes held in memory (`K`, `M`, `G`)", false,

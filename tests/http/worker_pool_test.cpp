@@ -26,9 +26,9 @@ TEST(WorkerPool, LockWaitingJobsLeaveOneThreadForTheOthers) {
                  released.wait();
                },
                {},
-               true});
+               RouteClass::LockWait});
   }
-  pool.post({[&] { other_ran = true; }, {}, false});
+  pool.post({[&] { other_ran = true; }, {}, RouteClass::Lookup});
   for (int i = 0; i < 100 && !other_ran; ++i) std::this_thread::sleep_for(10ms);
   EXPECT_TRUE(other_ran);
   EXPECT_EQ(waiting_started, 1);  // the second and third were passed over
@@ -36,6 +36,35 @@ TEST(WorkerPool, LockWaitingJobsLeaveOneThreadForTheOthers) {
   release.set_value();
   for (int i = 0; i < 100 && waiting_started < 3; ++i) std::this_thread::sleep_for(10ms);
   EXPECT_EQ(waiting_started, 3);
+}
+
+// Caller's statements never hold every thread the writes may use: on four threads two of
+// them at most, and a write still starts beside them; a read beside every write.
+TEST(WorkerPool, CallersStatementsLeaveThreadsForWritesAndWritesOneForReads) {
+  WorkerPool pool(4);
+  std::promise<void> release;
+  std::shared_future<void> released = release.get_future().share();
+  std::atomic<int> callers{0};
+  std::atomic<int> writes{0};
+  std::atomic<int> reads{0};
+  auto held = [released](std::atomic<int>& started) {
+    return [&started, released] {
+      ++started;
+      released.wait();
+    };
+  };
+  for (int i = 0; i < 4; ++i) pool.post({held(callers), {}, RouteClass::CallerStatement});
+  for (int i = 0; i < 3; ++i) pool.post({held(writes), {}, RouteClass::LockWait});
+  pool.post({held(reads), {}, RouteClass::BigList});
+  pool.post({held(reads), {}, RouteClass::Lookup});
+  for (int i = 0; i < 100 && callers + writes + reads < 4; ++i) std::this_thread::sleep_for(10ms);
+  std::this_thread::sleep_for(50ms);
+  EXPECT_EQ(callers, 2);
+  EXPECT_EQ(writes, 1);  // with the callers, three threads wait: the last is the reads'
+  EXPECT_EQ(reads, 1);
+  release.set_value();
+  for (int i = 0; i < 200 && callers + writes + reads < 9; ++i) std::this_thread::sleep_for(10ms);
+  EXPECT_EQ(callers + writes + reads, 9);
 }
 
 TEST(WorkerPool, AStopDropsWhatHasNotStartedAndWaitsForWhatRuns) {
@@ -48,14 +77,14 @@ TEST(WorkerPool, AStopDropsWhatHasNotStartedAndWaitsForWhatRuns) {
                finished = true;
              },
              {},
-             false});
+             RouteClass::Lookup});
   std::this_thread::sleep_for(50ms);
-  pool.post({[&] { ran_late = true; }, [&] { ++dropped; }, false});
+  pool.post({[&] { ran_late = true; }, [&] { ++dropped; }, RouteClass::Lookup});
   EXPECT_TRUE(pool.stop_before(std::chrono::steady_clock::now() + 5s));
   EXPECT_TRUE(finished);
   EXPECT_FALSE(ran_late);
   EXPECT_EQ(dropped, 1);
-  pool.post({[&] { ran_late = true; }, [&] { ++dropped; }, false});  // after the stop: dropped at once
+  pool.post({[&] { ran_late = true; }, [&] { ++dropped; }, RouteClass::Lookup});  // after the stop: dropped at once
   EXPECT_EQ(dropped, 2);
 }
 

@@ -80,6 +80,9 @@ TEST(SettingsTable, TheDefaultsOfTheStructsAreTheTables) {
   EXPECT_EQ(applied.db.connect_timeout, built.db.connect_timeout);
   EXPECT_EQ(applied.db.probe_interval, built.db.probe_interval);
   EXPECT_EQ(applied.db.probe_timeout, built.db.probe_timeout);
+  EXPECT_EQ(applied.db.idle_check, built.db.idle_check);
+  EXPECT_EQ(applied.db.round_trip_silence, built.db.round_trip_silence);
+  EXPECT_EQ(applied.adhoc_timeout, built.adhoc_timeout);
   EXPECT_EQ(applied.db.user, built.db.user);
   EXPECT_EQ(applied.http.stop_grace, built.http.stop_grace);
   EXPECT_EQ(applied.http.answer_budget, built.http.answer_budget);
