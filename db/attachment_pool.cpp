@@ -141,11 +141,15 @@ std::vector<OutstandingTrip> AttachmentPool::outstanding_trips() const {
   std::vector<OutstandingTrip> trips;
   for (const auto& slot : slots_) {
     const std::int64_t since = slot->round_trip_since;
-    if (since != 0 && now - since > silence && slot->confirmed_busy != since) {
-      trips.push_back({slot.get(), slot->server_id, since});
-    }
+    if (since != 0 && now - since > silence) trips.push_back({slot.get(), slot->server_id, since});
   }
   return trips;
+}
+
+std::size_t AttachmentPool::silent_trips() const {
+  std::size_t silent = 0;
+  for (const auto& trip : outstanding_trips()) silent += trip.slot->confirmed_busy != trip.since ? 1 : 0;
+  return silent;
 }
 
 void AttachmentPool::confirm_busy(const OutstandingTrip& trip) noexcept { trip.slot->confirmed_busy = trip.since; }

@@ -123,9 +123,11 @@ class AttachmentPool {
   // attachment is replaced when it comes back.
   void abort_in_use() noexcept;
 
-  // The round trips of lent attachments outstanding longer than round_trip_silence that
-  // the server was not yet found running.
+  // The round trips of lent attachments outstanding longer than round_trip_silence, to
+  // be looked up again at every round of the probe.
   std::vector<OutstandingTrip> outstanding_trips() const;
+  // How many of them the server was not found running at the last look.
+  std::size_t silent_trips() const;
   // The server runs it: a slow statement, never cut.
   void confirm_busy(const OutstandingTrip& trip) noexcept;
   // The server does not run it: the link is dead for this attachment; its call fails.

@@ -49,7 +49,10 @@ std::string failure_reason(const std::exception& failure) {
   const ISC_STATUS code = database_failure != nullptr ? database_failure->code() : 0;
   if (code == isc_login || mentions(message, "user name and password")) return "the database refuses the login";
   if (code == isc_shutdown || mentions(message, "shutdown")) return "the database is shut down";
-  if (mentions(message, "refused")) return "the database host refuses the connection";
+  // the client library says "Failed to establish a connection" when nothing listens
+  if (mentions(message, "refused") || mentions(message, "establish a connection")) {
+    return "the database host refuses the connection";
+  }
   if (code == isc_io_error || mentions(message, "I/O error")) return "the database file cannot be opened";
   if (database_failure != nullptr && database_failure->connection_lost()) return "the link to the database was reset";
   return "the database fails: " + message;

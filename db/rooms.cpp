@@ -72,6 +72,9 @@ void mark_and_read(DbSession& session, const Params& range, const std::function<
 // other passes of this process counts against the same bound.
 void free_rooms(DbSession& session, const Params& range, const std::function<void(RowSource&)>& read) {
   const auto deadline = session.lock_deadline();
+  if (Clock::now() >= deadline) {
+    throw DbError("lock conflict: the request waited past the lock timeout before it could start", false, 0, true);
+  }
   if (!room_marks.take_until(deadline)) {
     throw DbError("lock conflict: another room request of this server held the rooms for the whole lock timeout", false,
                   0, true);

@@ -33,7 +33,7 @@ std::string not_ready_reason(Application& application) {
     return "the database does not answer";
   }
   // requests' round trips the server was not found running: busy ones do not count
-  const std::size_t silent = application.pool().outstanding_trips().size();
+  const std::size_t silent = application.pool().silent_trips();
   if (silent * 2 > application.pool().size()) {
     return std::to_string(silent) + " of " + std::to_string(application.pool().size()) +
            " attachments get no answer from the database";

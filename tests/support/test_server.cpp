@@ -65,6 +65,15 @@ TestServer::TestServer(std::string database, http::ServerSettings settings, db::
   start(shell::ServerConfig{std::move(database), settings, db_settings});
 }
 
+TestServer::TestServer(shell::ServerConfig config) { start(std::move(config)); }
+
+std::string TestServer::ready() const {
+  if (application_->admin() == nullptr) throw std::runtime_error("the test server has no admin listener");
+  const auto response = http_get(application_->admin()->port(), "/ready");
+  if (!response) return "no answer";
+  return response->status_line.substr(9, 3) + " " + response->body;
+}
+
 void TestServer::start(shell::ServerConfig config) {
   application_ = std::make_unique<shell::Application>(front_, log_, std::move(config));
   application_->FormCreate();

@@ -49,6 +49,8 @@ class TestServer {
   TestServer(Template source, const std::function<void(shell::ServerConfig&)>& change);
   // Serves a database of the caller's (a connection string).
   TestServer(std::string database, http::ServerSettings settings, db::DatabaseSettings db_settings = {});
+  // Serves config as it stands (an admin listener on port 0 gets an ephemeral port).
+  explicit TestServer(shell::ServerConfig config);
   ~TestServer();
 
   static http::ServerSettings fast_settings();
@@ -58,6 +60,8 @@ class TestServer {
   RawResponse get(std::string_view target) const;
   // The body of GET target.
   std::string body(std::string_view target) const { return get(target).body; }
+  // "200 ready\n" or "503 not ready: ...\n" from the admin listener's /ready.
+  std::string ready() const;
 
   TestDatabase& database() { return *database_; }
   RecordingLog& log() { return log_; }
