@@ -461,6 +461,20 @@ std::vector<QueryDef> build_catalogue() {
                   {"AMOUNT", P::Double},
                   {"NOTE", P::Text, 100},
                   {"CID", P::Integer}}},
+      // whether an invoice header whose commit had no known outcome is stored
+      {.id = Query::InvoiceLanded,
+       .name = "invoicelanded",
+       .kind = QueryKind::Select,
+       .text = "select count(*) from invoice where id = :id and ref = :ref",
+       .params = {{"id", P::Text, 24}, {"ref", P::Text, 20}},
+       .single_row = true},
+      // whether an invoice line whose commit had no known outcome is stored
+      {.id = Query::ItemLanded,
+       .name = "itemlanded",
+       .kind = QueryKind::Select,
+       .text = "select count(*) from items where id = :id and mid = :mid",
+       .params = {{"id", P::Integer}, {"mid", P::Text, 24}},
+       .single_row = true},
   };
 }
 

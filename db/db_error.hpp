@@ -32,6 +32,13 @@ class DatabaseUnreachable : public DbError {
   explicit DatabaseUnreachable(const std::string& message) : DbError(message, true) {}
 };
 
+// The link went while a commit was under way: the server may or may not have stored the
+// write, and nobody can tell from here.
+class OutcomeUnknown : public DbError {
+ public:
+  OutcomeUnknown(const std::string& message, ISC_STATUS code) : DbError(message, true, code) {}
+};
+
 // Whether a failure is a lock conflict: the one place that tells, for the log, the
 // metrics and the retries alike.
 bool lock_conflict(const std::exception& failure) noexcept;

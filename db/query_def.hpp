@@ -76,6 +76,8 @@ enum class Query {
   MyIte,
   Reserve,
   Paym,
+  InvoiceLanded,
+  ItemLanded,
 };
 
 // Per-row completion of calculated and lookup columns, and the hooks around opening.

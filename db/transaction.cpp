@@ -76,10 +76,10 @@ void Transaction::commit() {
     } catch (const DbError& failure) {
       if (!failure.connection_lost()) throw;
       // the server may have committed before the link went: nobody can tell from here
-      throw DbError(std::string("the outcome of the write is unknown: the link to the database was lost while its "
-                                "commit was under way; check whether it was stored (") +
-                        failure.what() + ")",
-                    true, failure.code());
+      throw OutcomeUnknown(std::string("the outcome of the write is unknown: the link to the database was lost "
+                                       "while its commit was under way; check whether it was stored (") +
+                               failure.what() + ")",
+                           failure.code());
     }
   }
   handle_ = 0;

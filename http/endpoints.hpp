@@ -1,6 +1,7 @@
 // The endpoints, one function each, grouped by source file.
 #pragma once
 
+#include "http/landing_checks.hpp"
 #include "http/request_context.hpp"
 
 namespace vantor::http::endpoints {
@@ -47,6 +48,10 @@ void openyear(RequestContext& ctx);
 // invoice_endpoints.cpp
 void invoiceinsert(RequestContext& ctx);
 void itemsinsert(RequestContext& ctx);
+// Where each of them stores its write: the header under "SIWS" and its id, the line
+// under 85000000 and its number.
+Landing invoice_landing(const ParamList& params, std::string_view client);
+Landing item_landing(const ParamList& params, std::string_view client);
 
 // hotel_endpoints.cpp
 void reserve(RequestContext& ctx);

@@ -75,4 +75,18 @@ void itemsinsert(RequestContext& ctx) {
   });
 }
 
+Landing invoice_landing(const ParamList& params, std::string_view client) {
+  const std::string id = "SIWS" + or_default(params.NamedParam("id"), "0");
+  const std::string ref = or_default(params.NamedParam("ref"), "0");
+  return {db::Query::InvoiceLanded, db::Params{{"id", id}, {"ref", ref}},
+          "/invoiceinsert ref " + ref + " (" + id + ") from " + std::string(client)};
+}
+
+Landing item_landing(const ParamList& params, std::string_view client) {
+  const std::int32_t line = 85000000 + whole_number_of(or_default(params.NamedParam("id"), "0"));
+  const std::string header = "SIWS" + or_default(params.NamedParam("inv_id"), "0");
+  return {db::Query::ItemLanded, db::Params{{"id", line}, {"mid", header}},
+          "/itemsinsert line " + std::to_string(line) + " of " + header + " from " + std::string(client)};
+}
+
 }  // namespace vantor::http::endpoints

@@ -31,6 +31,25 @@ ParamList logged_request(const HttpRequest& request, std::string_view path, Requ
   return params;
 }
 
+// Routes whose tables give no key to look for: the operator is told so.
+void log_unsettled(const Route& route, ServerContext& server) {
+  server.activity_log.publish(LogBlock{{"unknown outcome of a " + std::string(route.path) +
+                                        " write: its tables give no key to look for it; check by hand"},
+                                       std::nullopt,
+                                       std::nullopt});
+}
+
+// A write whose commit had no known outcome is looked for once the database answers.
+void settle_later(const std::exception& failure, const Route& route, const ParamList& params,
+                  const HttpRequest& request, ServerContext& server) {
+  if (dynamic_cast<const db::OutcomeUnknown*>(&failure) == nullptr) return;
+  if (route.landing == nullptr || server.landings == nullptr) {
+    log_unsettled(route, server);
+    return;
+  }
+  server.landings->settle(route.landing(params, request.remote_address));
+}
+
 // The one place where a failure becomes an answer: a database that cannot be reached
 // gives the empty answer, any other failure "Some Error !!". The operator reads why.
 RouteResult run_route(const HttpRequest& request, std::string_view path, const Route& route, db::DbSession& session,
@@ -50,6 +69,7 @@ RouteResult run_route(const HttpRequest& request, std::string_view path, const R
   } catch (const std::exception& failure) {
     log.failure(failure);
     if (db::lock_conflict(failure)) server.metrics.count_lock_timeout();
+    settle_later(failure, route, params, request, server);
     if (session.unreachable(failure)) return {encode::empty_answer(), Outcome::Empty};
     return {encode::error_answer(), Outcome::Failure};
   }

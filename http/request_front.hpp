@@ -8,6 +8,7 @@
 #include "db/upgrade_gate.hpp"
 #include "http/http_request.hpp"
 #include "http/in_flight.hpp"
+#include "http/landing_checks.hpp"
 #include "http/metrics.hpp"
 #include "http/request_context.hpp"
 #include "http/request_log.hpp"
@@ -26,6 +27,8 @@ struct ServerContext {
   ActivityLog& activity_log;
   Metrics& metrics;
   InFlight& in_flight;
+  // Where writes of unknown outcome are settled; none in some tests.
+  LandingChecks* landings = nullptr;
 };
 
 // Borrows an attachment (the empty answer when the database cannot be reached; the

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "http/http_request.hpp"
+#include "http/landing_checks.hpp"
 #include "http/request_context.hpp"
 
 namespace vantor::http {
@@ -38,6 +39,10 @@ struct RouteParam {
 
 enum class Writes { No, Yes, AsTheStatementDoes };
 
+// Where to look whether a write of the route landed, from its parameters; nullptr where
+// its tables give no key to look for.
+using LandingCheck = Landing (*)(const ParamList& params, std::string_view client);
+
 // What a route answers when it succeeds.
 enum class AnswerForm { StoredNames, LowerKeys, Page, Confirmation, Fallback };
 
@@ -54,6 +59,7 @@ struct Route {
   Writes writes = Writes::No;
   ParamReading reading = ParamReading::None;
   std::vector<RouteParam> params = {};
+  LandingCheck landing = nullptr;
 
   // The route writes, or can wait on a row lock that another transaction holds.
   bool may_wait_on_lock() const {

@@ -48,6 +48,8 @@ Application::Application(OperatorFront& front, http::ActivityLog& log, ServerCon
   }
   context_ = std::make_unique<http::ServerContext>(
       http::ServerContext{*pool_, adhoc_pool_ ? *adhoc_pool_ : *pool_, gate_, options_, log_, metrics_, in_flight_});
+  landings_ = std::make_unique<http::LandingChecks>(*pool_, log_, config_.db.probe_interval);
+  context_->landings = landings_.get();
   front_runner_ = std::make_unique<http::RequestFront>(*context_);
   admin_runner_ = std::make_unique<AdminAnswers>(*this);
 }

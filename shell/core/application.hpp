@@ -89,6 +89,7 @@ class Application {
   // may outlive the application on a host that does not answer
   std::shared_ptr<db::DeadlineWatch> deadlines_ = std::make_shared<db::DeadlineWatch>();
   std::unique_ptr<db::LinkProbe> probe_;
+  std::unique_ptr<http::LandingChecks> landings_;
   std::unique_ptr<http::ServerContext> context_;
   // the runners outlive the servers that hold them
   std::unique_ptr<http::RequestFront> front_runner_;
