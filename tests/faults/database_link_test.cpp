@@ -118,7 +118,7 @@ TEST(DatabaseLink, ReadinessNamesALoginOrADatabaseTheServerRefuses) {
   const Case cases[] = {
       {"wrong password", [](auto& config) { config.db.password = "wrong"; },
        "503 not ready: the database refuses the login\n"},
-      {"no such file", [&](auto& config) { config.database = database.path() + ".missing"; },
+      {"no such file", [&](auto& config) { config.database = database.connection_string() + ".missing"; },
        "503 not ready: the database file cannot be opened\n"},
   };
   for (const auto& entry : cases) {
