@@ -43,8 +43,10 @@ void DeadlineWatch::run() {
       changed_.wait(lock);
       continue;
     }
-    if (Clock::now() < earliest->second.deadline) {
-      changed_.wait_until(lock, earliest->second.deadline);
+    // a copy: the entry may be disarmed, and freed, while this thread waits
+    const Clock::time_point deadline = earliest->second.deadline;
+    if (Clock::now() < deadline) {
+      changed_.wait_until(lock, deadline);
       continue;
     }
     const std::uint64_t id = earliest->first;
