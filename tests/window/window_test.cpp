@@ -46,7 +46,8 @@ class VirtualDisplay {
       ::_exit(127);
     }
     ::setenv("DISPLAY", display_.c_str(), 1);
-    for (int i = 0; i < 100 && run("xdotool getdisplaygeometry 2>/dev/null").empty(); ++i) {
+    // a first Xvfb on a loaded machine can take seconds to accept clients
+    for (int i = 0; i < 400 && run("xdotool getdisplaygeometry 2>/dev/null").empty(); ++i) {
       std::this_thread::sleep_for(50ms);
     }
   }
