@@ -113,11 +113,21 @@ struct LinkProbe::State {
     old.abort();  // released without asking a host that may not answer
   }
 
+  // Runs work on the pools unless the stop has begun: the stop frees them once it has
+  // waited for the probe, which may outlive it on a host that does not answer.
+  template <typename Work>
+  void with_pools(Work work) {
+    std::lock_guard lock(mutex);
+    if (!stopping) work();
+  }
+
   // The round trip under way has had no answer within the probe's time-out.
   void link_lost() {
-    if (down.exchange(true)) return;
-    ++downs;
-    set_link_down(true);
+    with_pools([&] {
+      if (down.exchange(true)) return;
+      ++downs;
+      set_link_down(true);
+    });
     abort_attachment();  // wakes the probe's round trip
   }
 
@@ -145,7 +155,9 @@ struct LinkProbe::State {
     if (!failed.empty()) return set_failure(failed);
     answered = Clock::now().time_since_epoch().count();
     set_failure({});
-    if (down.exchange(false)) set_link_down(false);
+    with_pools([&] {
+      if (down.exchange(false)) set_link_down(false);
+    });
     look_at_outstanding_trips();
   }
 
@@ -154,9 +166,11 @@ struct LinkProbe::State {
   // server's side tells a slow statement from a dead link.
   void look_at_outstanding_trips() {
     std::vector<std::pair<AttachmentPool*, OutstandingTrip>> trips;
-    for (AttachmentPool* pool : pools) {
-      for (const auto& trip : pool->outstanding_trips()) trips.emplace_back(pool, trip);
-    }
+    with_pools([&] {
+      for (AttachmentPool* pool : pools) {
+        for (const auto& trip : pool->outstanding_trips()) trips.emplace_back(pool, trip);
+      }
+    });
     if (trips.empty()) return;
     std::set<std::int64_t> running;
     try {
@@ -165,13 +179,15 @@ struct LinkProbe::State {
     } catch (const std::exception&) {
       return;  // the next round trip tells what happened to the link
     }
-    for (const auto& [pool, trip] : trips) {
-      if (running.count(trip.server_id) > 0) {
-        pool->confirm_busy(trip);
-      } else {
-        pool->cut_silent(trip);
+    with_pools([&] {
+      for (const auto& [pool, trip] : trips) {
+        if (running.count(trip.server_id) > 0) {
+          pool->confirm_busy(trip);
+        } else {
+          pool->cut_silent(trip);
+        }
       }
-    }
+    });
   }
 
   void probe() {
