@@ -39,6 +39,14 @@ shell::ServerConfig quick_config(std::string database) {
   return config;
 }
 
+// Through the relay, with a probe whose link never sits idle long enough for the relay
+// to forget it.
+shell::ServerConfig busy_probe_config(const TcpRelay& relay, const TestDatabase& database) {
+  auto config = quick_config(relay.connection_string(database.path()));
+  config.db.probe_interval = 100ms;
+  return config;
+}
+
 double seconds_since(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
 
 // Seconds until ready() starts with expected, or -1 after limit.
@@ -135,9 +143,7 @@ TEST(DatabaseLink, ReadinessNamesALoginOrADatabaseTheServerRefuses) {
 TEST(DatabaseLink, IdleAttachmentsWhoseLinkWasForgottenAreReplacedBeforeTheyAreLent) {
   TestDatabase database;
   TcpRelay relay;
-  auto config = quick_config(relay.connection_string(database.path()));
-  config.db.probe_interval = 100ms;  // the probe's link never sits idle for the relay
-  TestServer server(config);
+  TestServer server(busy_probe_config(relay, database));
   ASSERT_GE(seconds_until(server, "200 ready", 20s), 0);
   attach_every_attachment(server);
   std::this_thread::sleep_for(1500ms);  // idle past idle_check
@@ -166,9 +172,7 @@ TEST(DatabaseLink, IdleAttachmentsWhoseLinkWasForgottenAreReplacedBeforeTheyAreL
 TEST(DatabaseLink, ASlowStatementIsNeverCutButARoundTripTheServerDoesNotRunIs) {
   TestDatabase database;
   TcpRelay relay;
-  auto config = quick_config(relay.connection_string(database.path()));
-  config.db.probe_interval = 100ms;  // the probe's link never sits idle for the relay
-  TestServer server(config);
+  TestServer server(busy_probe_config(relay, database));
   ASSERT_GE(seconds_until(server, "200 ready", 20s), 0);
 
   // the engine counts for seconds and sends nothing: busy, never cut
@@ -196,9 +200,7 @@ TEST(DatabaseLink, ASlowStatementIsNeverCutButARoundTripTheServerDoesNotRunIs) {
 TEST(DatabaseLink, TheStopEndsWithinItsGraceWhenIdleAttachmentsSitOnADeadLink) {
   TestDatabase database;
   TcpRelay relay;
-  auto config = quick_config(relay.connection_string(database.path()));
-  config.db.probe_interval = 100ms;
-  auto server = std::make_unique<TestServer>(config);
+  auto server = std::make_unique<TestServer>(busy_probe_config(relay, database));
   ASSERT_GE(seconds_until(*server, "200 ready", 20s), 0);
   attach_every_attachment(*server);
   std::this_thread::sleep_for(1500ms);
