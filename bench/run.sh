@@ -36,9 +36,9 @@ server_dir=$(mktemp -d)
 server_pid=""
 stop_server() { [ -n "$server_pid" ] && kill "$server_pid" 2>/dev/null && wait "$server_pid" 2>/dev/null; server_pid=""; }
 trap 'stop_server; rm -rf "$server_dir"' EXIT
-start_server() {  # start_server ITEMS
+start_server() {  # start_server ITEMS [PROGRAM]
   stop_server
-  cp $build/vantor-server "$server_dir/"
+  cp "${2:-$build/vantor-server}" "$server_dir/vantor-server"
   echo "localhost:$data/items-$1.fdb" > "$server_dir/ip.txt"
   echo $port > "$server_dir/port.txt"
   (cd "$server_dir" && exec ./vantor-server </dev/null >/dev/null 2>&1) &
@@ -128,6 +128,45 @@ turns_16_64() {
       -v c16=$cpu16 -v c64=$cpu64 -v n16=$n16 -v n64=$n64 -v hz="$(getconf CLK_TCK)" \
       'BEGIN { printf "%s %.0f %s %.0f\n", r16, c16 * 1e6 / hz / n16, r64, c64 * 1e6 / hz / n64 }'
 }
+
+# fair_run: "product2_per_s price_p50_ms price_p99_ms" with 16 connections looping
+# "/product2" on 100,000 items and one looping "/price" beside them
+fair_run() {
+  local big price
+  big=$(mktemp) price=$(mktemp)
+  wrk -t1 -c16 -d"${seconds}s" --timeout 60s "http://127.0.0.1:$port/product2" > "$big" &
+  local big_pid=$!
+  sleep 1
+  CODES=$data/codes-100000.txt wrk -t1 -c1 -d"$((seconds - 2))s" --timeout 60s --latency -s bench/price.lua \
+    "http://127.0.0.1:$port" > "$price"
+  wait $big_pid
+  awk 'function ms(v) { if (v ~ /us$/) return v / 1000; if (v ~ /ms$/) return v + 0; if (v ~ /s$/) return v * 1000; return v }
+       FNR == NR && /^Requests\/sec/ { rate = $2 } FNR != NR && /^ +50%/ { p50 = ms($2) } FNR != NR && /^ +99%/ { p99 = ms($2) }
+       END { printf "%.2f %.2f %.2f\n", rate, p50, p99 }' "$big" "$price"
+  rm -f "$big" "$price"
+}
+
+# bench/run.sh fair [OTHER_PROGRAM]: the lookups beside big lists, three runs; with another
+# build of vantor-server (an older one) the two take turns and both are printed
+if [ "${1:-}" = fair ]; then
+  programs=("$root/$build/vantor-server")
+  [ -n "${2:-}" ] && programs+=("$(realpath "$2")")
+  declare -A lines
+  for turn in 1 2 3; do
+    for program in "${programs[@]}"; do
+      start_server 100000 "$program"
+      lines[$program]+="$(fair_run)"$'\n'
+    done
+  done
+  echo "| program | /product2 per second (16 connections) | /price p50 ms | /price p99 ms |"
+  echo "|---|---|---|---|"
+  for program in "${programs[@]}"; do
+    read -r rate p50 p99 <<<"$(for column in 1 2 3; do
+      printf "%s" "${lines[$program]}" | cut -d' ' -f$column | sort -n | sed -n 2p; done | tr '\n' ' ')"
+    echo "| $program | $rate | $p50 | $p99 |"
+  done
+  exit 0
+fi
 
 if [ "${1:-}" = price ]; then
   echo "| items | /price per second at 16 | server CPU µs per request at 16 | at 64 | CPU at 64 | 64 / 16 |"

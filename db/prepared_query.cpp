@@ -1,6 +1,8 @@
 // Preparing, caching and binding named queries.
 #include "db/prepared_query.hpp"
 
+#include <cmath>
+
 #include "db/db_error.hpp"
 #include "db/isc_time.hpp"
 #include "db/param_text.hpp"
@@ -40,7 +42,11 @@ struct Binder {
     check_length(param, text);
     statement.bind_text(index, text::utf8_to_latin1(text));
   }
-  void operator()(double value) const { statement.bind_double(index, value); }
+  void operator()(double value) const {
+    // no column takes an infinity or a NaN: the server would store them as they are
+    if (!std::isfinite(value)) throw DbError("arithmetic exception, numeric overflow: a number out of range", false);
+    statement.bind_double(index, value);
+  }
   void operator()(std::int32_t value) const { statement.bind_int(index, value); }
   void operator()(const text::DateTime& value) const { statement.bind_timestamp(index, to_isc(value)); }
 };

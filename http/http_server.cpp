@@ -51,6 +51,7 @@ void close_idle_sessions(ServerState& state) {
         }
       }
       loop.parked.clear();  // outside the lock: a connection let go here ends at once
+      loop.body_waiters.clear();
     });
   }
 }
@@ -117,7 +118,6 @@ void HttpServer::stop(const std::function<void()>& on_grace_expired) {
     state.settled.wait_until(lock, deadline, [&] { return state.open_sessions() == 0; });
   }
   close_every_session(state);
-  state.budget.drop_waiters();  // answers still waiting for room go with their connections
   for (auto& loop : state.loops) loop->work.reset();
   for (auto& loop : state.loops) loop->events.join();
   state.acceptors.clear();
@@ -179,6 +179,10 @@ void HttpServer::every(std::chrono::milliseconds period, std::function<void()> w
 
 std::size_t HttpServer::queued_requests() const { return state_->workers.queued(); }
 
-std::size_t HttpServer::answer_bytes_held() const { return state_->budget.held(); }
+std::size_t HttpServer::answer_bytes_held() const { return state_->answers.held(); }
+
+std::size_t HttpServer::body_bytes_held() const { return state_->bodies.held(); }
+
+std::size_t HttpServer::bytes_released() const { return state_->answers.released() + state_->bodies.released(); }
 
 }  // namespace vantor::http

@@ -2,7 +2,8 @@
 // RequestRunner, and tells its gauges. A request that cannot wait on a lock runs on its
 // loop when the runner finds an attachment free, every other on a bounded pool of workers.
 // Every wait has a bound: the queue of requests (reading stops while it is full), the
-// memory of answers (finished answers wait for room), and the stop's grace period.
+// memory of answers (large ones start only while it has room) and of request bodies (a
+// body is read once it has room), and the stop's grace period.
 #pragma once
 
 #include <chrono>
@@ -54,6 +55,9 @@ class HttpServer {
   // Requests waiting for a worker, and answer bytes held in memory.
   std::size_t queued_requests() const;
   std::size_t answer_bytes_held() const;
+  std::size_t body_bytes_held() const;
+  // Answer and body bytes given back since the start.
+  std::size_t bytes_released() const;
 
  private:
   std::shared_ptr<ServerState> state_;

@@ -13,9 +13,11 @@ std::string named(const RequestContext& ctx, std::string_view name, std::string_
   return or_default(ctx.params.NamedParam(name), fallback);
 }
 
-// A tax amount below 2, or one that is no number, is posted as 0.
+// A tax amount below 2, or one that is no number, is posted as 0; one too large for its
+// column fails as the other amounts do.
 double tax_amount(std::string text) {
   if (text.empty()) text = "0";
+  if (text::too_large_for_a_number(text)) return number_of(text);
   const auto value = text::parse_number(text);
   if (!value || *value < 2) text = "0";
   return number_of(text);

@@ -28,6 +28,19 @@ bool admitted(const tcp::socket& socket, const ServerState& state) {
   return state.settings.trusted_proxies.contains(address) || state.allowed(address);
 }
 
+// On the loop's thread: the connection that has waited longest for its request gives
+// its place to a new one.
+void close_oldest_waiting(ServerState& state, Loop& loop) {
+  Session* oldest = nullptr;
+  std::lock_guard lock(state.sessions_mutex);
+  for (Session* session : loop.sessions) {
+    if (session->between_requests() && (oldest == nullptr || session->accepted() < oldest->accepted())) {
+      oldest = session;
+    }
+  }
+  if (oldest != nullptr) oldest->close();
+}
+
 void accept_next(tcp::acceptor& acceptor, const std::shared_ptr<ServerState>& state) {
   Loop& loop = state->loop_for_next();
   acceptor.async_accept(loop.events.io(), [&acceptor, state, &loop](error_code ec, tcp::socket socket) {
@@ -39,12 +52,14 @@ void accept_next(tcp::acceptor& acceptor, const std::shared_ptr<ServerState>& st
       timer->async_wait([&acceptor, state, timer](error_code) { accept_next(acceptor, state); });
       return;
     }
-    if (state->connections >= state->settings.max_connections || !admitted(socket, *state)) {
+    const bool full = state->connections >= state->settings.max_connections;
+    if ((full && !state->settings.make_room_for_new) || !admitted(socket, *state)) {
       error_code ignored;
       socket.close(ignored);  // accepted and closed at once, without an answer
     } else {
       ++state->connections;
-      asio::post(loop.events.io(), [state, &loop, socket = std::move(socket)]() mutable {
+      asio::post(loop.events.io(), [state, &loop, full, socket = std::move(socket)]() mutable {
+        if (full) close_oldest_waiting(*state, loop);
         std::make_shared<Session>(std::move(socket), state, loop)->start();
       });
     }

@@ -17,6 +17,11 @@ class NetworkList {
   static NetworkList parse(std::string_view written);
 
   bool empty() const noexcept { return networks_.empty(); }
+  // The networks of both lists.
+  NetworkList& add(const NetworkList& other) {
+    networks_.insert(networks_.end(), other.networks_.begin(), other.networks_.end());
+    return *this;
+  }
   // Whether address (its text) lies in one of the networks; text that is no address
   // lies in none.
   bool contains(std::string_view address) const;

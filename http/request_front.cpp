@@ -13,6 +13,7 @@
 #include "http/route_table.hpp"
 #include "text/ascii.hpp"
 #include "text/control_escape.hpp"
+#include "text/latin1.hpp"
 
 namespace vantor::http {
 namespace {
@@ -22,12 +23,25 @@ struct RouteResult {
   Outcome outcome;
 };
 
+// The database's code page holds the first 256 characters only: the others are stored as
+// "?", and the operator is told which parameter lost some (clients that send other
+// scripts should send them as percent escapes of their bytes, which are kept).
+void note_lost_characters(const std::vector<std::string>& entries, RequestLog& log) {
+  for (const auto& entry : entries) {
+    if (text::latin1_holds(entry)) continue;
+    const std::string_view name = std::string_view(entry).substr(0, entry.find('='));
+    log.log("parameter \"" + std::string(name) +
+            "\" holds characters the database's code page cannot hold: they are stored as \"?\"");
+  }
+}
+
 // Who called what, with which parameters: the head of the request's log block.
 ParamList logged_request(const HttpRequest& request, std::string_view path, RequestLog& log) {
   ParamList params(build_param_list(request.target, request.content_type, request.body));
   log.log(request.remote_address);
   log.log(std::string(path));
   log.parameters(params.entries());
+  note_lost_characters(params.entries(), log);
   return params;
 }
 

@@ -17,6 +17,9 @@ struct ServerSettings {
   int backlog = 10000;
   // One more connection is accepted and closed at once, without an answer.
   std::size_t max_connections = 10000;
+  // At max_connections, a new connection takes the place of the oldest one of its loop
+  // that has not sent a request (one that holds a slot idle), instead of being closed.
+  bool make_room_for_new = false;
   // A request with more header lines is not answered; its connection is closed.
   std::size_t max_header_lines = 4096;
   std::size_t max_header_bytes = 64 * 1024;
@@ -32,8 +35,11 @@ struct ServerSettings {
   std::size_t event_loops = 1;
   // Requests waiting for a worker; while the queue is full no further request is read.
   std::size_t queue_bound = 1024;
-  // Answer bytes held in memory; an answer that does not fit waits for room.
+  // Answer bytes held in memory: while they reach it, requests that build large answers
+  // wait in the queue before they start; others are counted and never wait.
   std::size_t answer_budget = 256u * 1024 * 1024;
+  // Request body bytes held in memory: a body that does not fit is not read until it does.
+  std::size_t body_budget = 64u * 1024 * 1024;
   // At a stop, running requests have this long to finish and send their answers.
   std::chrono::milliseconds stop_grace{20'000};
   // When not empty, a connection from any other address is closed at accept, and a

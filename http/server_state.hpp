@@ -1,5 +1,5 @@
 // The shared state of one HTTP server: its settings, its runner, the event loops with the
-// connections each holds, the worker pool and the answer budget. The listener, every
+// connections each holds, the worker pool and the memory budgets. The listener, every
 // session and HttpServer hold it; it lives until the last of them lets go.
 #pragma once
 
@@ -18,7 +18,7 @@
 #include <unordered_set>
 #include <vector>
 
-#include "http/answer_budget.hpp"
+#include "http/byte_budget.hpp"
 #include "http/event_loop.hpp"
 #include "http/request_runner.hpp"
 #include "http/server_settings.hpp"
@@ -39,8 +39,12 @@ struct Loop {
   // here: nothing else of theirs is pending). Only the loop's thread touches it.
   std::vector<std::shared_ptr<Session>> parked;
   std::atomic<std::size_t> parked_count{0};
+  // Connections whose request body waits for room in the body budget; the loop's only.
+  std::vector<std::shared_ptr<Session>> body_waiters;
+  std::atomic<std::size_t> body_waiter_count{0};
 
   void resume_parked();
+  void resume_body_waiters();
 };
 
 struct ServerState {
@@ -63,7 +67,8 @@ struct ServerState {
   std::function<void(const std::string&)> refused;
   std::uint16_t bound_port = 0;
   std::vector<std::string> listen_failures;
-  AnswerBudget budget;
+  ByteBudget answers;  // answers built and not yet written
+  ByteBudget bodies;   // request bodies being read and not yet answered
   WorkerPool workers;
 
   boost::asio::io_context& accepting_io() { return loops.front()->events.io(); }

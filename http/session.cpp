@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "http/client_address.hpp"
+#include "http/request_target.hpp"
 #include "http/response_bytes.hpp"
 
 namespace vantor::http {
@@ -26,8 +27,14 @@ bool handled_method(bhttp::verb method) {
   return method == bhttp::verb::get || method == bhttp::verb::post || method == bhttp::verb::head;
 }
 
-// Answers go out in slices, each giving its room in the budget back once written.
+// Answers go out in slices: no write waits on more than this many bytes at once.
 constexpr std::size_t kWriteSlice = 256 * 1024;
+// After the last answer of a connection, what the client still sends is read and thrown
+// away for this long, or up to this many bytes, before the connection closes.
+constexpr std::chrono::seconds kDrainTime{2};
+constexpr std::size_t kDrainBytes = 1024 * 1024;
+// A connection's read buffer is given back down to its content beyond this.
+constexpr std::size_t kKeptBuffer = 8192;
 
 template <typename Message>
 std::string client_of(const Message& message, const std::string& peer, const ServerSettings& settings) {
@@ -57,6 +64,8 @@ Session::Session(tcp::socket socket, std::shared_ptr<ServerState> state, Loop& l
 }
 
 Session::~Session() {
+  give_back_body_room();
+  give_back_answer_room();
   {
     std::lock_guard lock(state_->sessions_mutex);
     loop_.sessions.erase(this);
@@ -107,7 +116,56 @@ void Session::read_header() {
   });
 }
 
+// The body counts against the body budget from before its first byte is read: a length
+// sent in advance as it says, a chunked one as the largest body let in.
+std::size_t Session::body_room_needed() const {
+  if (parser_->chunked()) return state_->settings.max_body_bytes;
+  return static_cast<std::size_t>(
+      std::min<std::uint64_t>(parser_->content_length().value_or(0), state_->settings.max_body_bytes));
+}
+
+bool Session::take_body_room() {
+  const std::size_t needed = body_room_needed();
+  if (needed == 0 || body_room_ > 0) return true;
+  auto& bodies = state_->bodies;
+  if (!bodies.try_take(needed)) {
+    bodies.want_room();
+    if (!bodies.try_take(needed)) return false;  // room came back between the two: go on
+  }
+  body_room_ = needed;
+  return true;
+}
+
+void Session::give_back_answer_room() {
+  if (answer_held_ > 0) state_->answers.release(std::exchange(answer_held_, 0));
+}
+
+void Session::give_back_body_room() {
+  if (body_room_ == 0) return;
+  state_->bodies.release(std::exchange(body_room_, 0));
+}
+
+// A body that does not fit waits, unread, until room comes back: its bytes wait in the
+// network. The time limit of its arrival stops meanwhile, and the time it waited does not
+// count against the request's other waits either.
+void Session::wait_for_body_room() {
+  const auto now = std::chrono::steady_clock::now();
+  waiting_since_ = now;
+  time_left_ = std::chrono::duration_cast<std::chrono::milliseconds>(arrived_ + state_->settings.request_timeout - now);
+  stream_.expires_never();
+  loop_.body_waiters.push_back(shared_from_this());
+  ++loop_.body_waiter_count;
+}
+
 void Session::read_body() {
+  if (closed_) return;
+  if (state_->stopping) return close();
+  if (!take_body_room()) return wait_for_body_room();
+  if (waiting_since_) {
+    arrived_ += std::chrono::steady_clock::now() - *waiting_since_;
+    waiting_since_.reset();
+    stream_.expires_after(std::max(time_left_, std::chrono::milliseconds(1)));
+  }
   bhttp::async_read(stream_, buffer_, *parser_, [self = shared_from_this()](error_code ec, std::size_t) {
     if (ec) return self->close();
     self->dispatch();
@@ -118,7 +176,8 @@ HttpRequest Session::request_from_message() {
   auto& message = parser_->get();
   HttpRequest request;
   request.method = std::string(message.method_string());
-  request.target = std::string(message.target());
+  const auto target = message.target();
+  request.target = origin_form(std::string_view(target.data(), target.size()));
   request.content_type = std::string(message[bhttp::field::content_type]);
   request.body = std::move(message.body());
   request.remote_address = client_of(message, remote_address_, state_->settings);
@@ -130,6 +189,7 @@ HttpRequest Session::request_from_message() {
 void Session::dispatch() {
   stream_.expires_never();
   in_request_ = true;
+  if (buffer_.capacity() > kKeptBuffer) buffer_.shrink_to_fit();  // a body read through it
   const auto& message = parser_->get();
   keep_alive_ = message.keep_alive();
   head_ = message.method() == bhttp::verb::head;
@@ -141,7 +201,8 @@ void Session::dispatch() {
   parser_.reset();
   if (!state_->allowed(request.remote_address)) return close();
   state_->runner.route(request);
-  if (!request.may_wait_on_lock() && run_inline(request)) return;
+  // only lookups run on the loop: a big list there would hold the loop's other lookups
+  if (request.route_class == RouteClass::Lookup && run_inline(request)) return;
   running_ = request.cancellation;
   watch_for_hang_up();
   auto self = shared_from_this();
@@ -203,19 +264,20 @@ void Session::watch_for_hang_up() {
   });
 }
 
-// A finished answer takes its room in the budget first.
+// A finished answer is counted in the budget as it is: it is held already. Requests
+// that build large answers wait before they start while the budget is spent.
 void Session::answer_with(HttpAnswer answer) {
+  give_back_body_room();
   if (closed_) return;
   error_code ignored;
   stream_.socket().cancel(ignored);  // ends the watch for a hang-up
   answer_ = std::move(answer);
   running_.reset();
   head_bytes_ = response_head(answer_, keep_alive_ && !state_->stopping);
-  const std::size_t bytes = head_bytes_.size() + (head_ ? 0 : answer_.body.size());
-  if (state_->budget.try_acquire(bytes)) return write(0);
-  // room comes back on whichever loop writes: the write starts on this one
-  state_->budget.acquire(
-      bytes, [self = shared_from_this()] { asio::post(self->stream_.get_executor(), [self] { self->write(0); }); });
+  // what the answer holds, room its text grew into included, until the last byte is out
+  answer_held_ = head_bytes_.size() + answer_.body.capacity();
+  state_->answers.take(answer_held_);
+  write(0);
 }
 
 // Writes from offset of the body on; the head goes with the first slice. A HEAD
@@ -227,27 +289,42 @@ void Session::write(std::size_t offset) {
   std::vector<asio::const_buffer> buffers;
   if (offset == 0) buffers.push_back(asio::buffer(head_bytes_));
   if (slice > 0) buffers.push_back(asio::buffer(answer_.body.data() + offset, slice));
-  const std::size_t written_bytes = (offset == 0 ? head_bytes_.size() : 0) + slice;
   stream_.expires_after(state_->settings.write_timeout);
-  asio::async_write(stream_, buffers,
-                    [self = shared_from_this(), offset, slice, written_bytes, body](error_code ec, std::size_t) {
-                      if (ec || self->closed_) {
-                        self->state_->budget.release(written_bytes + (body - offset - slice));
-                        return self->finish_answer(false);
-                      }
-                      self->state_->budget.release(written_bytes);
-                      if (offset + slice < body) return self->write(offset + slice);
-                      self->finish_answer(true);
-                    });
+  asio::async_write(stream_, buffers, [self = shared_from_this(), offset, slice, body](error_code ec, std::size_t) {
+    if (ec || self->closed_) return self->finish_answer(false);
+    if (offset + slice < body) return self->write(offset + slice);
+    self->finish_answer(true);
+  });
 }
 
 void Session::finish_answer(bool written) {
   answer_ = {};
-  head_bytes_.clear();
+  head_bytes_ = {};
+  give_back_answer_room();
   in_request_ = false;
-  if (!written || !keep_alive_ || state_->stopping) return close();
-  if (buffer_.capacity() > 8192) buffer_.shrink_to_fit();
+  if (!written) return close();
+  if (!keep_alive_ || state_->stopping) return close_after_answer();
+  if (buffer_.capacity() > kKeptBuffer) buffer_.shrink_to_fit();
   wait_for_request();
+}
+
+// The last answer is out: the sending side closes (the client reads the end of it), and
+// what the client still sends is read and dropped for a bounded while. Closing with
+// unread input at once would reset the connection, and a reset can overtake the tail of
+// the answer still on its way.
+void Session::close_after_answer() {
+  error_code ignored;
+  stream_.socket().shutdown(tcp::socket::shutdown_send, ignored);
+  buffer_.consume(buffer_.size());
+  stream_.expires_after(kDrainTime);
+  drain(0);
+}
+
+void Session::drain(std::size_t drained) {
+  stream_.async_read_some(buffer_.prepare(4096), [self = shared_from_this(), drained](error_code ec, std::size_t n) {
+    if (ec || self->closed_ || drained + n > kDrainBytes) return self->close();
+    self->drain(drained + n);
+  });
 }
 
 // Parked connections live in their loop; resuming them is a session's step.
@@ -256,6 +333,13 @@ void Loop::resume_parked() {
   waiting.swap(parked);
   parked_count = 0;
   for (auto& session : waiting) session->wait_for_request();  // parks again while full
+}
+
+void Loop::resume_body_waiters() {
+  std::vector<std::shared_ptr<Session>> waiting;
+  waiting.swap(body_waiters);
+  body_waiter_count = 0;
+  for (auto& session : waiting) session->read_body();  // waits again while there is no room
 }
 
 }  // namespace vantor::http

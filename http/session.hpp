@@ -1,7 +1,7 @@
-// One client connection: read a request (its limits set where the read starts), hand it
-// to the runner (inline on the loop when it can, else a worker), take room in the answer
-// budget, write the answer in slices, and wait for the next request. Plain HTTP/1.1
-// with keep-alive; every step of it has a bound.
+// One client connection: read a request (its limits set where the read starts; its body
+// once the body budget has room), hand it to the runner (a lookup inline on the loop when
+// it can, else a worker), count the answer in the answer budget, write it in slices, and
+// wait for the next request. Plain HTTP/1.1 with keep-alive; every step has a bound.
 #pragma once
 
 #include <atomic>
@@ -32,13 +32,20 @@ class Session : public std::enable_shared_from_this<Session> {
   void close();
   // Between requests, or while a request arrives: nothing of the server is pending.
   bool between_requests() const { return !in_request_; }
+  std::chrono::steady_clock::time_point accepted() const { return accepted_; }
   // While the queue is full the connection reads nothing: the client's bytes wait in
   // the network, not in our memory, and no read timer runs meanwhile.
   void wait_for_request();
+  // Reads the request's body once the body budget has room for it.
+  void read_body();
 
  private:
   void read_header();
-  void read_body();
+  std::size_t body_room_needed() const;
+  bool take_body_room();
+  void give_back_body_room();
+  void give_back_answer_room();
+  void wait_for_body_room();
   void dispatch();
   HttpRequest request_from_message();
   bool run_inline(const HttpRequest& request);
@@ -48,6 +55,8 @@ class Session : public std::enable_shared_from_this<Session> {
   void post_answer(HttpAnswer answer);
   void write(std::size_t offset);
   void finish_answer(bool written);
+  void close_after_answer();
+  void drain(std::size_t drained);
 
   boost::beast::tcp_stream stream_;
   std::shared_ptr<ServerState> state_;
@@ -55,14 +64,19 @@ class Session : public std::enable_shared_from_this<Session> {
   boost::beast::flat_buffer buffer_;
   std::optional<boost::beast::http::request_parser<boost::beast::http::string_body>> parser_;
   std::string remote_address_;
+  const std::chrono::steady_clock::time_point accepted_ = std::chrono::steady_clock::now();
   std::chrono::steady_clock::time_point arrived_;
+  std::size_t body_room_ = 0;  // taken from the body budget for the request being read
+  std::optional<std::chrono::steady_clock::time_point> waiting_since_;  // for body room
+  std::chrono::milliseconds time_left_{0};                              // of the arrival's limit then
   bool keep_alive_ = false;
   bool head_ = false;
-  bool in_request_ = false;
+  std::atomic<bool> in_request_{false};
   bool closed_ = false;
   std::atomic<bool> client_gone_{false};
   std::shared_ptr<Cancellation> running_;  // of the request a worker has, on the loop only
   HttpAnswer answer_;
+  std::size_t answer_held_ = 0;  // counted in the answer budget for answer_
   std::string head_bytes_;
 };
 

@@ -9,6 +9,7 @@ WorkerPool::WorkerPool(std::size_t threads) {
   if (threads == 0) threads = 1;
   waiting_limit_ = std::max<std::size_t>(1, threads - 1);
   caller_limit_ = std::max<std::size_t>(1, threads >= 2 ? threads - 2 : 1);
+  big_list_limit_ = std::max<std::size_t>(1, threads - 1);
   for (std::size_t i = 0; i < threads; ++i) threads_.emplace_back([this] { run(); });
 }
 
@@ -27,6 +28,11 @@ void WorkerPool::post(WorkerJob job) {
     return;
   }
   wake_.notify_one();
+}
+
+void WorkerPool::wake() {
+  { std::lock_guard lock(mutex_); }  // a thread between its check and its wait sees the room
+  wake_.notify_all();
 }
 
 std::size_t WorkerPool::queued() const {
@@ -69,12 +75,27 @@ bool waits(const WorkerJob& job) {
   return job.route_class == RouteClass::LockWait || job.route_class == RouteClass::CallerStatement;
 }
 
+bool builds_large_answer(const WorkerJob& job) {
+  return job.route_class == RouteClass::BigList || job.route_class == RouteClass::CallerStatement;
+}
+
 }  // namespace
 
 bool WorkerPool::may_start(const WorkerJob& job) const {
-  if (!waits(job)) return true;
-  if (waiting_jobs_running_ >= waiting_limit_) return false;
-  return job.route_class != RouteClass::CallerStatement || callers_running_ < caller_limit_;
+  if (job.route_class == RouteClass::BigList && big_lists_running_ >= big_list_limit_) return false;
+  if (waits(job)) {
+    if (waiting_jobs_running_ >= waiting_limit_) return false;
+    if (job.route_class == RouteClass::CallerStatement && callers_running_ >= caller_limit_) return false;
+  }
+  return !builds_large_answer(job) || !room_for_answers_ || room_for_answers_();
+}
+
+void WorkerPool::count(const WorkerJob& job, bool starting) {
+  const auto step = [starting](std::size_t& running) { starting ? ++running : --running; };
+  step(running_);
+  if (waits(job)) step(waiting_jobs_running_);
+  if (job.route_class == RouteClass::CallerStatement) step(callers_running_);
+  if (job.route_class == RouteClass::BigList) step(big_lists_running_);
 }
 
 std::deque<WorkerJob>::iterator WorkerPool::next_job() {
@@ -91,20 +112,16 @@ void WorkerPool::run() {
       const auto found = next_job();
       job = std::move(*found);
       jobs_.erase(found);
-      ++running_;
-      if (waits(job)) ++waiting_jobs_running_;
-      if (job.route_class == RouteClass::CallerStatement) ++callers_running_;
+      count(job, true);
     }
     if (on_dequeue_) on_dequeue_();
     job.run();
     {
       std::lock_guard lock(mutex_);
-      --running_;
-      if (waits(job)) --waiting_jobs_running_;
-      if (job.route_class == RouteClass::CallerStatement) --callers_running_;
+      count(job, false);
     }
     idle_.notify_all();
-    if (waits(job)) wake_.notify_all();  // a job passed over before may go now
+    if (job.route_class != RouteClass::Lookup) wake_.notify_all();  // a job passed over before may go now
   }
 }
 

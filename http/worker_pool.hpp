@@ -1,12 +1,15 @@
 // A fixed number of threads that run requests, so that no more requests touch the
 // database at once than the attachment pool has attachments. The threads are shared by
 // lanes, one per route class:
-//   lookups and big lists   any thread
+//   lookups                 any thread
+//   big lists               all but one: a lookup always finds a thread
 //   writes (lock waits)     all but one: a read always finds a thread
 //   caller's statements     all but two, at least one; they count as lock waits too, so
 //                           they never hold every thread the writes may use
-// On 2 cores (4 workers): 4 for reads, 3 for writes and caller's statements together, 2 for
-// caller's statements. A job whose lane is full is passed over; the others go on in order.
+// On 2 cores (4 workers): 4 for lookups, 3 for big lists, 3 for writes and caller's
+// statements together, 2 for caller's statements. A job whose lane is full is passed
+// over; the others go on in order. Big lists and caller's statements, whose answers can
+// be large, also wait (in the queue, holding no thread) while the answer budget is spent.
 #pragma once
 
 #include <chrono>
@@ -42,6 +45,10 @@ class WorkerPool {
   void post(WorkerJob job);
   // Jobs waiting for a thread.
   std::size_t queued() const;
+  // Whether a job that builds a large answer may start now; unset: always.
+  void set_room_for_answers(std::function<bool()> check) { room_for_answers_ = std::move(check); }
+  // Looks again at jobs passed over for want of room (room came back).
+  void wake();
   // Called on a worker thread each time a job leaves the queue.
   void set_on_dequeue(std::function<void()> callback) { on_dequeue_ = std::move(callback); }
   // Drops the jobs still waiting (each one's drop runs), lets running jobs finish and
@@ -64,9 +71,13 @@ class WorkerPool {
   std::size_t running_ = 0;
   std::size_t waiting_jobs_running_ = 0;  // lock waits and caller's statements
   std::size_t callers_running_ = 0;
+  std::size_t big_lists_running_ = 0;
   std::size_t waiting_limit_;
   std::size_t caller_limit_;
+  std::size_t big_list_limit_;
+  std::function<bool()> room_for_answers_;
   bool may_start(const WorkerJob& job) const;
+  void count(const WorkerJob& job, bool starting);
   bool stopping_ = false;
   std::function<void()> on_dequeue_;
   std::vector<std::thread> threads_;

@@ -12,6 +12,12 @@ std::string utf8_to_latin1(std::string_view utf8) {
   return out;
 }
 
+bool latin1_holds(std::string_view utf8) {
+  bool holds = true;
+  for_each_code_point(utf8, [&](char32_t cp) { holds = holds && cp <= 0xFF; });
+  return holds;
+}
+
 void append_latin1_as_utf8(std::string_view bytes, std::string& out) {
   out.reserve(out.size() + bytes.size());
   for (unsigned char byte : bytes) {

@@ -8,6 +8,8 @@ namespace vantor::text {
 
 // One byte per character; a character above U+00FF, or a broken UTF-8 sequence, becomes "?".
 std::string utf8_to_latin1(std::string_view utf8);
+// Whether utf8_to_latin1 keeps every character of utf8.
+bool latin1_holds(std::string_view utf8);
 
 // Appends the UTF-8 form of ISO-8859-1 bytes to out.
 void append_latin1_as_utf8(std::string_view bytes, std::string& out);

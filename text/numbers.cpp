@@ -148,7 +148,32 @@ std::string grouped_two_decimals(double value) {
   return out;
 }
 
-std::optional<double> parse_number(std::string_view text) {
+namespace {
+
+// Of a number out of a double's range: whether its first significant digit stands at a
+// power of ten above zero (too large), or below (too small).
+bool above_one(std::string_view plain) {
+  const std::size_t e = plain.find_first_of("eE");
+  const std::string_view mantissa = plain.substr(0, e);
+  long exponent = 0;
+  if (e != std::string_view::npos) {
+    std::string_view digits = plain.substr(e + 1);
+    if (!digits.empty() && digits.front() == '+') digits.remove_prefix(1);
+    // an exponent too long to read is as large as one gets
+    if (std::from_chars(digits.data(), digits.data() + digits.size(), exponent).ec != std::errc()) {
+      exponent = digits.front() == '-' ? -1000000 : 1000000;
+    }
+  }
+  const std::size_t first = mantissa.find_first_of("123456789");
+  if (first == std::string_view::npos) return false;  // zero, whatever its exponent
+  const std::size_t point = std::min(mantissa.find('.'), mantissa.size());
+  const long power = first < point ? static_cast<long>(point - first) - 1 : -static_cast<long>(first - point);
+  return power + exponent > 0;
+}
+
+enum class Reading { Number, NoNumber, TooLarge };
+
+Reading read_number(std::string_view text, double& value) {
   while (!text.empty() && is_blank(text.front())) text.remove_prefix(1);
   while (!text.empty() && is_blank(text.back())) text.remove_suffix(1);
   std::size_t pos = 0;
@@ -165,27 +190,37 @@ std::optional<double> parse_number(std::string_view text) {
       break;
     }
   }
-  if (digits == 0) return std::nullopt;
+  if (digits == 0) return Reading::NoNumber;
   if (pos < text.size() && (text[pos] == 'e' || text[pos] == 'E')) {
     ++pos;
     if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) ++pos;
     const std::size_t start = pos;
     while (pos < text.size() && text[pos] >= '0' && text[pos] <= '9') ++pos;
-    if (pos == start) return std::nullopt;
+    if (pos == start) return Reading::NoNumber;
   }
-  if (pos != text.size()) return std::nullopt;
+  if (pos != text.size()) return Reading::NoNumber;
   // from_chars takes neither a leading "+" nor a bare trailing "."
   std::string plain(text[0] == '+' ? text.substr(1) : text);
-  double value = 0;
+  value = 0;
   const auto result = std::from_chars(plain.data(), plain.data() + plain.size(), value);
   if (result.ec == std::errc::result_out_of_range) {
-    return plain.find_first_of("123456789") == std::string::npos || plain.find('e') != std::string::npos ||
-                   plain.find('E') != std::string::npos
-               ? std::optional<double>(0.0)
-               : std::nullopt;
+    value = 0;
+    return above_one(plain) ? Reading::TooLarge : Reading::Number;
   }
-  if (result.ec != std::errc()) return std::nullopt;
-  return value;
+  if (result.ec != std::errc()) return Reading::NoNumber;
+  return Reading::Number;
+}
+
+}  // namespace
+
+std::optional<double> parse_number(std::string_view text) {
+  double value = 0;
+  return read_number(text, value) == Reading::Number ? std::optional<double>(value) : std::nullopt;
+}
+
+bool too_large_for_a_number(std::string_view text) {
+  double value = 0;
+  return read_number(text, value) == Reading::TooLarge;
 }
 
 std::optional<std::int64_t> parse_integer(std::string_view text) {

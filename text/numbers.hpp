@@ -24,8 +24,13 @@ std::string grouped_two_decimals(double value);
 
 // Blanks (code 32 or below) around the text are ignored; then an optional sign, digits
 // with at most one ".", and an optional exponent. Anything else, the empty text
-// included, is no number.
+// included, is no number; so is a number too large for a double ("1e400"), which no
+// column can hold. One too small for a double ("1e-400") reads as 0.
 std::optional<double> parse_number(std::string_view text);
+
+// Whether text is written as a number but is too large for a double: parse_number
+// refuses it as it refuses a text that is no number, where the difference matters.
+bool too_large_for_a_number(std::string_view text);
 
 // Blanks before the text are ignored; then an optional sign and decimal digits, or
 // hexadecimal digits behind "$", "x", "X", "0x" or "0X". Nothing may follow, and the

@@ -87,3 +87,13 @@ http::HttpAnswer admin_answer(const http::HttpRequest& request, Application& app
 }
 
 }  // namespace vantor::shell
+
+namespace vantor::shell {
+
+std::optional<http::HttpAnswer> AdminAnswers::run_now_if_free(const http::HttpRequest& request) {
+  const std::string_view path = http::path_of(request.target);
+  if (path == "/live" || path == "/ready") return admin_answer(request, application_);
+  return std::nullopt;
+}
+
+}  // namespace vantor::shell

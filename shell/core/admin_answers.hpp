@@ -12,13 +12,13 @@ class Application;
 
 http::HttpAnswer admin_answer(const http::HttpRequest& request, Application& application);
 
-// The admin listener's runner: its answers wait on nothing, but they go to its worker
-// so that its loop only reads and writes.
+// The admin listener's runner: /live and /ready are answered on the loop at once, so that
+// the prober never waits behind anything; the rest goes to its worker.
 class AdminAnswers final : public http::RequestRunner {
  public:
   explicit AdminAnswers(Application& application) : application_(application) {}
   void route(http::HttpRequest&) override {}
-  std::optional<http::HttpAnswer> run_now_if_free(const http::HttpRequest&) override { return std::nullopt; }
+  std::optional<http::HttpAnswer> run_now_if_free(const http::HttpRequest& request) override;
   http::HttpAnswer run(const http::HttpRequest& request) override { return admin_answer(request, application_); }
 
  private:

@@ -10,6 +10,7 @@
 #include "http/request_front.hpp"
 #include "schema/upgrade.hpp"
 #include "shell/core/admin_answers.hpp"
+#include "shell/core/admin_listener.hpp"
 #include "shell/core/service_notify.hpp"
 #include "shell/core/version.hpp"
 
@@ -74,6 +75,7 @@ void Application::FormCreate() {
   front_.show_status("vantor-server " + version_text() + ": database " + config_.database + ", listening on " +
                      addresses + (admin_ ? ", admin on " + admin_->listening_addresses().front() : ""));
   start_watchdog(*server_);
+  server_->every(std::chrono::seconds(2), [this] { memory_return_.look(*server_); });
   notify_ready();
   try {
     pool_->borrow();
@@ -111,14 +113,7 @@ void Application::detach_pools() {
 
 void Application::start_admin() {
   if (!config_.admin) return;
-  http::ServerSettings settings;
-  settings.port = config_.admin->port;
-  settings.address = config_.admin->address;
-  settings.workers = 1;
-  settings.max_connections = 64;
-  settings.backlog = 64;
-  settings.stop_grace = std::chrono::milliseconds(1000);
-  admin_ = std::make_unique<http::HttpServer>(settings, *admin_runner_);
+  admin_ = std::make_unique<http::HttpServer>(admin_settings(config_), *admin_runner_);
   try {
     admin_->start();
   } catch (const std::exception& failure) {

@@ -23,6 +23,7 @@
 #include "http/request_log.hpp"
 #include "shell/core/admin_answers.hpp"
 #include "shell/core/config_files.hpp"
+#include "shell/core/memory_return.hpp"
 #include "shell/core/service_notify.hpp"
 
 namespace vantor::shell {
@@ -99,6 +100,7 @@ class Application {
   http::Metrics metrics_;
   http::InFlight in_flight_;
   http::RefusalLog refusals_{log_, metrics_};
+  MemoryReturn memory_return_;  // on the server's first loop only
   std::atomic<bool> upgrading_{false};
   std::atomic<std::uint64_t> upgrade_runs_{0};
   bool listening_ = false;

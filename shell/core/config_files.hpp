@@ -45,8 +45,10 @@ struct ServerConfig {
   db::DatabaseSettings db;
   bool no_check_digit = false;        // "No Check Digit" at start
   std::optional<AdminAddress> admin;  // the admin listener; none when absent
-  bool access_log = false;            // one line per request besides the activity log
-  bool echo = true;                   // answers echoed into the activity log
+  // Who may reach the admin listener; none: see admin_allowed.
+  std::optional<http::NetworkList> admin_allow;
+  bool access_log = false;  // one line per request besides the activity log
+  bool echo = true;         // answers echoed into the activity log
   http::AdhocMode adhoc = http::AdhocMode::On;
   std::size_t adhoc_max_bytes = 0;                  // 0: no cap
   std::chrono::milliseconds adhoc_timeout{30'000};  // ad-hoc statements are cancelled after this

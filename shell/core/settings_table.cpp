@@ -135,8 +135,14 @@ const std::vector<Setting>& settings_table() {
        true, [](auto v, auto&, auto& c) { c.adhoc_timeout = positive_duration(v); }},
       {"stop_grace", "20s", "", "`20s`", "how long running requests may take to finish at a stop", false,
        [](auto v, auto&, auto& c) { c.http.stop_grace = duration(v); }},
-      {"answer_budget", "256M", "", "`256M`", "answer bytes held in memory (`K`, `M`, `G`)", false,
-       [](auto v, auto&, auto& c) { c.http.answer_budget = positive_size(v); }},
+      {"answer_budget", "256M", "", "`256M`",
+       "answer bytes held in memory; while they reach it, big lists and caller's statements wait to start (`K`, "
+       "`M`, `G`)",
+       false, [](auto v, auto&, auto& c) { c.http.answer_budget = positive_size(v); }},
+      {"body_budget", "64M", "", "`64M`",
+       "request body bytes held in memory; a body that does not fit is not read until there is room (`K`, `M`, "
+       "`G`)",
+       false, [](auto v, auto&, auto& c) { c.http.body_budget = positive_size(v); }},
       {"queue_bound", "1024", "", "`1024`", "requests waiting for a worker before the server stops reading", false,
        [](auto v, auto&, auto& c) { c.http.queue_bound = positive_size(v); }},
       {"event_loops", "", "CORES", "the number of cores (at most 16)",
@@ -154,6 +160,10 @@ const std::vector<Setting>& settings_table() {
       {"admin", "", "[ADDRESS:]PORT", "(off)",
        "`[address:]port` of the admin listener (/live, /ready, /metrics); address `127.0.0.1` when left out", false,
        [](auto v, auto&, auto& c) { c.admin = admin_address(v); }},
+      {"admin_allow", "", "NETWORK, ...", "(this machine; and `allow` when `admin` names no loopback address)",
+       "`NETWORK, ...` that may reach the admin listener; connections from elsewhere are closed without an "
+       "answer",
+       false, [](auto v, auto&, auto& c) { c.admin_allow = http::NetworkList::parse(v); }},
       {"access_log", "off", "", "`off`",
        "`on`: one line per request: ISO-8601 time, client, method, path, outcome, answer bytes, milliseconds", true,
        [](auto v, auto&, auto& c) { c.access_log = on_off(v); }},

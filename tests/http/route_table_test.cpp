@@ -33,6 +33,17 @@ TEST(RouteTable, WritesAndRowLocksAreMarked) {
                                                  "/itemsinsert", "/room", "/myjson", "/myhtml"}));
 }
 
+// Lookups run on the loops and before big lists: only routes that answer a few rows by
+// key or a small fixed table.
+TEST(RouteTable, LookupsAreTheRoutesThatAnswerAFewRows) {
+  std::set<std::string_view> lookups;
+  for (const Route& route : route_table()) {
+    if (route.route_class == RouteClass::Lookup) lookups.insert(route.path);
+  }
+  EXPECT_EQ(lookups, (std::set<std::string_view>{"/price", "/whqty", "/itemsdet", "/product_images", "/company",
+                                                 "/category", "/brands", "/subcat1", "/stores"}));
+}
+
 TEST(RouteTable, EveryRouteHasItsOwnLabelAndAPathWithoutRouteHasFixedFacts) {
   std::set<std::string_view> labels;
   for (const Route& route : route_table()) {

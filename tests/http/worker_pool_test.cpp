@@ -55,7 +55,7 @@ TEST(WorkerPool, CallersStatementsLeaveThreadsForWritesAndWritesOneForReads) {
   };
   for (int i = 0; i < 4; ++i) pool.post({held(callers), {}, RouteClass::CallerStatement});
   for (int i = 0; i < 3; ++i) pool.post({held(writes), {}, RouteClass::LockWait});
-  pool.post({held(reads), {}, RouteClass::BigList});
+  pool.post({held(reads), {}, RouteClass::Lookup});
   pool.post({held(reads), {}, RouteClass::Lookup});
   for (int i = 0; i < 100 && callers + writes + reads < 4; ++i) std::this_thread::sleep_for(10ms);
   std::this_thread::sleep_for(50ms);
@@ -65,6 +65,39 @@ TEST(WorkerPool, CallersStatementsLeaveThreadsForWritesAndWritesOneForReads) {
   release.set_value();
   for (int i = 0; i < 200 && callers + writes + reads < 9; ++i) std::this_thread::sleep_for(10ms);
   EXPECT_EQ(callers + writes + reads, 9);
+}
+
+// Big lists take all threads but one, and none while the answers have no room; lookups
+// pass them whatever they wait for.
+TEST(WorkerPool, BigListsLeaveThreadsToLookupsAndWaitForRoomInTheQueue) {
+  WorkerPool pool(4);
+  std::atomic<bool> room{true};
+  pool.set_room_for_answers([&] { return room.load(); });
+  std::promise<void> release;
+  std::shared_future<void> released = release.get_future().share();
+  std::atomic<int> big{0};
+  std::atomic<int> lookups{0};
+  for (int i = 0; i < 5; ++i) {
+    pool.post({[&, released] {
+                 ++big;
+                 released.wait();
+               },
+               {},
+               RouteClass::BigList});
+  }
+  for (int i = 0; i < 20; ++i) pool.post({[&] { ++lookups; }, {}, RouteClass::Lookup});
+  for (int i = 0; i < 100 && lookups < 20; ++i) std::this_thread::sleep_for(10ms);
+  EXPECT_EQ(big, 3);
+  EXPECT_EQ(lookups, 20);
+  room = false;  // the answer budget is spent: the two waiting do not start
+  release.set_value();
+  std::this_thread::sleep_for(100ms);
+  EXPECT_EQ(big, 3);
+  EXPECT_EQ(pool.queued(), 2u);
+  room = true;
+  pool.wake();
+  for (int i = 0; i < 100 && big < 5; ++i) std::this_thread::sleep_for(10ms);
+  EXPECT_EQ(big, 5);
 }
 
 TEST(WorkerPool, AStopDropsWhatHasNotStartedAndWaitsForWhatRuns) {

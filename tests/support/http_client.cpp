@@ -69,6 +69,12 @@ void RawClient::send(std::string_view bytes) {
   }
 }
 
+std::size_t RawClient::send_some(std::string_view bytes) {
+  if (fd_ < 0 || bytes.empty()) return 0;
+  const auto sent = ::send(fd_, bytes.data(), bytes.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
+  return sent > 0 ? static_cast<std::size_t>(sent) : 0;
+}
+
 RawClient::Received RawClient::receive(std::chrono::steady_clock::time_point deadline) {
   if (fd_ < 0) return Received::Closed;
   const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());

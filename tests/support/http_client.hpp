@@ -30,6 +30,8 @@ class RawClient {
   ~RawClient();
 
   void send(std::string_view bytes);
+  // Sends what the network takes now, without waiting; the bytes sent.
+  std::size_t send_some(std::string_view bytes);
   // Reads one answer; with_body false reads the headers only (an answer to HEAD).
   // nullopt when the server closed the connection before a whole answer arrived.
   std::optional<RawResponse> read(bool with_body = true,

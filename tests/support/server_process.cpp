@@ -150,6 +150,12 @@ std::string ServerProcess::output() {
   return output_;
 }
 
+void ServerProcess::discard_output() {
+  drain();
+  output_.clear();
+  error_.clear();
+}
+
 std::string ServerProcess::error() {
   drain();
   return error_;

@@ -39,6 +39,8 @@ class ServerProcess {
   // The exit status, or nullopt when the process did not end in time.
   std::optional<int> wait_for_exit(std::chrono::milliseconds timeout = std::chrono::seconds(30));
   std::string output();
+  // Reads what the program wrote so far and forgets it (a long run writes much).
+  void discard_output();
   std::string error();
   const std::filesystem::path& folder() const { return folder_; }
   pid_t pid() const { return pid_; }

@@ -69,6 +69,36 @@ TEST(ParseNumber, AcceptsBlanksSignOnePointAndExponent) {
   }
 }
 
+// Beyond a double: too large is no number (nothing could store it), too small is 0.
+TEST(ParseNumber, TooLargeForADoubleIsNoNumberTooSmallIsZero) {
+  const std::string nines(400, '9');
+  struct Case {
+    const char* text;
+    std::optional<double> expected;
+    bool too_large;
+  } cases[] = {
+      {"1e400", {}, true},
+      {"-1e400", {}, true},
+      {"1E+309", {}, true},
+      {"0.001e312", {}, true},
+      {nines.c_str(), {}, true},
+      {"1e99999999999999999999", {}, true},
+      {"1e308", 1e308, false},
+      {"1e-400", 0, false},
+      {"0.0001e-320", 0, false},
+      {"0e99999", 0, false},
+      {"1e-99999999999999999999", 0, false},
+      {"inf", {}, false},
+      {"nan", {}, false},
+      {"abc", {}, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
+    EXPECT_EQ(parse_number(c.text), c.expected);
+    EXPECT_EQ(too_large_for_a_number(c.text), c.too_large);
+  }
+}
+
 TEST(ParseWholeNumber, DecimalOrHexWithNothingAfter) {
   struct Case {
     const char* text;

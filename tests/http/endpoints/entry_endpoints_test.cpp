@@ -1,9 +1,12 @@
 // Inventory counts and opening-year entries over HTTP, read back from the database.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <future>
 
 #include "tests/support/test_server.hpp"
+#include "text/latin1.hpp"
 
 namespace vantor::test {
 namespace {
@@ -64,6 +67,33 @@ TEST(EntryEndpoints, ABurstOfCountsIsWrittenExactlyOnce) {
   EXPECT_EQ(server.database().scalar("select count(*) from minventory"), "100");
   EXPECT_EQ(server.database().scalar("select count(distinct barcode) from minventory"), "100");
   EXPECT_EQ(server.database().scalar("select count(distinct id) from minventory"), "100");
+}
+
+// A name in a script the database's code page cannot hold: stored as "?" as before, and
+// the log block names the parameter that lost characters. Its UTF-8 bytes sent as
+// percent escapes are kept as they are, byte for byte.
+TEST(EntryEndpoints, CharactersTheCodePageCannotHoldAreNamedInTheLog) {
+  TestServer server;
+  struct Case {
+    std::string target;
+    const char* stored;
+    bool noted;
+  } cases[] = {
+      {"/openyear?sn=1&name=%u0645%u062D%u0645%u062F", "????", true},
+      {"/openyear?sn=2&name=Jos%E9", "Jos\xE9", false},
+      {"/openyear?sn=3&name=%D9%85%D8%AD", "\xD9\x85\xD8\xAD", false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.target);
+    server.body(c.target);
+    const std::string sn = c.target.substr(c.target.find("sn=") + 3, 1);
+    EXPECT_EQ(server.database().scalar("select name1 from oy where sn = '" + sn + "'"), text::latin1_to_utf8(c.stored));
+    const auto entries = server.log().last();
+    const bool noted = std::any_of(entries.begin(), entries.end(), [](const std::string& line) {
+      return line.rfind("parameter \"name\" holds characters the database's code page cannot hold", 0) == 0;
+    });
+    EXPECT_EQ(noted, c.noted);
+  }
 }
 
 }  // namespace
