@@ -29,8 +29,8 @@ bool admitted(const tcp::socket& socket, const ServerState& state) {
 }
 
 // On the loop's thread: the connection that has waited longest for its request gives
-// its place to a new one.
-void close_oldest_waiting(ServerState& state, Loop& loop) {
+// its place to a new one. False when every connection has a request under way.
+bool close_oldest_waiting(ServerState& state, Loop& loop) {
   Session* oldest = nullptr;
   std::lock_guard lock(state.sessions_mutex);
   for (Session* session : loop.sessions) {
@@ -38,7 +38,9 @@ void close_oldest_waiting(ServerState& state, Loop& loop) {
       oldest = session;
     }
   }
-  if (oldest != nullptr) oldest->close();
+  if (oldest == nullptr) return false;
+  oldest->close();
+  return true;
 }
 
 void accept_next(tcp::acceptor& acceptor, const std::shared_ptr<ServerState>& state) {
@@ -59,7 +61,12 @@ void accept_next(tcp::acceptor& acceptor, const std::shared_ptr<ServerState>& st
     } else {
       ++state->connections;
       asio::post(loop.events.io(), [state, &loop, full, socket = std::move(socket)]() mutable {
-        if (full) close_oldest_waiting(*state, loop);
+        if (full && !close_oldest_waiting(*state, loop)) {
+          error_code ignored;
+          socket.close(ignored);
+          --state->connections;
+          return;
+        }
         std::make_shared<Session>(std::move(socket), state, loop)->start();
       });
     }

@@ -30,6 +30,11 @@ void WorkerPool::post(WorkerJob job) {
   wake_.notify_one();
 }
 
+void WorkerPool::set_room_for_answers(std::function<bool()> check) {
+  std::lock_guard lock(mutex_);
+  room_for_answers_ = std::move(check);
+}
+
 void WorkerPool::wake() {
   { std::lock_guard lock(mutex_); }  // a thread between its check and its wait sees the room
   wake_.notify_all();

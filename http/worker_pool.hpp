@@ -46,7 +46,7 @@ class WorkerPool {
   // Jobs waiting for a thread.
   std::size_t queued() const;
   // Whether a job that builds a large answer may start now; unset: always.
-  void set_room_for_answers(std::function<bool()> check) { room_for_answers_ = std::move(check); }
+  void set_room_for_answers(std::function<bool()> check);
   // Looks again at jobs passed over for want of room (room came back).
   void wake();
   // Called on a worker thread each time a job leaves the queue.
