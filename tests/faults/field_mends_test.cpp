@@ -32,6 +32,7 @@ TEST(AdminListener, ThousandIdleConnectionsDoNotKeepTheProberOut) {
   TestDatabase database;
   TestServer server(with_admin(database.connection_string()));
   const std::uint16_t admin = server.application().admin()->port();
+  for (int i = 0; i < 100 && server.ready() != "200 ready\n"; ++i) std::this_thread::sleep_for(100ms);
   std::vector<std::unique_ptr<RawClient>> idle;
   for (int i = 0; i < 1000; ++i) {
     idle.push_back(std::make_unique<RawClient>(admin));
@@ -48,7 +49,11 @@ TEST(AdminListener, ThousandIdleConnectionsDoNotKeepTheProberOut) {
     idle.push_back(std::make_unique<RawClient>(admin));  // the flood goes on between the probes
   }
   std::printf("/ready beside 1,000 idle admin connections: at most %ld ms\n", slowest);
+#ifdef VANTOR_SANITIZED
+  EXPECT_LT(slowest, 1000);  // the sanitizers slow every step several times over
+#else
   EXPECT_LT(slowest, 100);
+#endif
   EXPECT_LE(server.application().admin()->connection_count(), 33u);
 }
 
