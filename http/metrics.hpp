@@ -1,5 +1,5 @@
 // What the server counts for the admin listener's /metrics, in the Prometheus text
-// format: requests by route and by what the client got, and their latency.
+// format: requests by route and by what the client got, and their latency by route.
 #pragma once
 
 #include <array>
@@ -38,11 +38,14 @@ class Metrics {
  private:
   static constexpr std::array<double, 12> kBuckets = {0.001, 0.0025, 0.005, 0.01, 0.025, 0.05,
                                                       0.1,   0.25,   0.5,   1,    2.5,   10};
-  using Counts = std::array<std::atomic<std::uint64_t>, 4>;
+  // Of one route: requests by outcome, and the latency histogram.
+  struct Counts {
+    std::array<std::atomic<std::uint64_t>, 4> outcomes{};
+    std::array<std::atomic<std::uint64_t>, kBuckets.size() + 1> buckets{};
+    std::atomic<std::uint64_t> latency_micros{0};
+    std::atomic<std::uint64_t> latency_count{0};
+  };
   std::map<std::string, std::unique_ptr<Counts>, std::less<>> requests_;
-  std::array<std::atomic<std::uint64_t>, kBuckets.size() + 1> buckets_{};
-  std::atomic<std::uint64_t> latency_micros_{0};
-  std::atomic<std::uint64_t> latency_count_{0};
   std::atomic<std::uint64_t> lock_timeouts_{0};
   std::atomic<std::uint64_t> refused_{0};
 };

@@ -142,7 +142,12 @@ HttpAnswer answered(const HttpRequest& request, std::string_view path, const Rou
   server.metrics.count(route.label, result.outcome, took);
   if (server.options.access_log)
     log.access(access_line(request, path, result.outcome, result.answer.body.size(), took));
-  server.activity_log.publish(log.take());
+  LogBlock block = log.take();
+  block.route = route.label;
+  block.outcome = outcome_name(result.outcome);
+  block.client = request.remote_address;
+  block.milliseconds = std::chrono::duration<double, std::milli>(took).count();
+  server.activity_log.publish(std::move(block));
   return std::move(result.answer);
 }
 

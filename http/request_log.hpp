@@ -20,6 +20,11 @@ struct LogBlock {
   std::vector<std::string> entries;
   std::optional<std::string> picture;  // the last JPEG picture of the answer
   std::optional<std::string> access;   // the request's access line, when they are kept
+  // What a journal or a log shipper files the block under.
+  std::string route;    // the route's label ("price", "other")
+  std::string outcome;  // data, failure, empty or fallback
+  std::string client;
+  double milliseconds = 0;
 };
 
 // Each entry followed by a line break: how a parameter list or a block is shown.

@@ -10,8 +10,24 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-dev clang-format-14
   xvfb xdotool xclip x11-apps imagemagick wrk curl procps iproute2
-  haproxy openssl
+  haproxy openssl lintian help2man
 )
+
+sudo=""
+[ "$(id -u)" -ne 0 ] && sudo="sudo"
+
+# promtool alone, from Debian's prometheus package: the tests lint /metrics with it
+install_promtool() {
+  command -v promtool >/dev/null && return 0
+  local work
+  work=$(mktemp -d)
+  (cd "$work" && { apt-get download prometheus >/dev/null 2>&1 ||
+    { apt-get update -qq && apt-get download prometheus >/dev/null 2>&1; }; })
+  dpkg-deb --fsys-tarfile "$work"/prometheus_*.deb | tar -x -C "$work" ./usr/bin/promtool
+  $sudo install -m 755 "$work/usr/bin/promtool" /usr/local/bin/promtool
+  rm -rf "$work"
+}
+install_promtool
 
 missing=()
 for package in "${packages[@]}"; do
@@ -19,8 +35,6 @@ for package in "${packages[@]}"; do
 done
 [ ${#missing[@]} -eq 0 ] && exit 0
 
-sudo=""
-[ "$(id -u)" -ne 0 ] && sudo="sudo"
 echo "installing: ${missing[*]}"
 export DEBIAN_FRONTEND=noninteractive
 $sudo apt-get update -qq

@@ -1,7 +1,12 @@
 // Standard output and standard error for the console program.
 #include "shell/console_front.hpp"
 
+#include <systemd/sd-journal.h>
+
+#include <unistd.h>
+
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <iostream>
 
@@ -20,19 +25,37 @@ ConsoleOutput::~ConsoleOutput() {
 
 // The writer is not woken for each block: it looks every few milliseconds, so a busy
 // server does not pay a thread switch per request for its log.
-void ConsoleOutput::write(std::string text) {
+void ConsoleOutput::write(std::string text) { put(Waiting{std::move(text), std::nullopt}); }
+
+void ConsoleOutput::write(JournalEntry entry, std::string text) { put(Waiting{std::move(text), std::move(entry)}); }
+
+void ConsoleOutput::put(Waiting waiting) {
+  const std::size_t bytes = waiting.text.size() + (waiting.entry ? waiting.entry->message.size() : 0);
   std::lock_guard lock(mutex_);
-  if (waiting_bytes_ + text.size() > kMaxWaitingBytes) {
+  if (waiting_bytes_ + bytes > kMaxWaitingBytes) {
     ++dropped_;
     return;
   }
-  waiting_bytes_ += text.size();
-  waiting_.push_back(std::move(text));
+  waiting_bytes_ += bytes;
+  waiting_.push_back(std::move(waiting));
 }
+
+namespace {
+
+// False when the journal did not take the entry.
+bool send_to_journal(const JournalEntry& entry) {
+  char milliseconds[32];
+  std::snprintf(milliseconds, sizeof(milliseconds), "%.1f", entry.milliseconds);
+  return sd_journal_send("MESSAGE=%s", entry.message.c_str(), "PRIORITY=%d", entry.priority, "VANTOR_ROUTE=%s",
+                         entry.route.c_str(), "VANTOR_OUTCOME=%s", entry.outcome.c_str(), "VANTOR_CLIENT=%s",
+                         entry.client.c_str(), "VANTOR_MS=%s", milliseconds, nullptr) == 0;
+}
+
+}  // namespace
 
 void ConsoleOutput::run() {
   for (;;) {
-    std::deque<std::string> batch;
+    std::deque<Waiting> batch;
     std::size_t dropped = 0;
     {
       std::unique_lock lock(mutex_);
@@ -45,23 +68,37 @@ void ConsoleOutput::run() {
       waiting_bytes_ = 0;
       std::swap(dropped, dropped_);
     }
-    for (const auto& text : batch) std::cout << text;
+    for (const auto& waiting : batch) {
+      if (!waiting.entry || !send_to_journal(*waiting.entry)) std::cout << waiting.text;
+    }
     if (dropped > 0) std::cout << "(" << dropped << " log blocks left out: the output could not keep up)\n";
     std::cout.flush();
   }
 }
 
-ConsoleLog::ConsoleLog(ConsoleOutput& output) : output_(output), journal_(std::getenv("JOURNAL_STREAM") != nullptr) {}
+// The journal's library drops an entry without a word when its socket is missing: the
+// entries go there only when it is there.
+ConsoleLog::ConsoleLog(ConsoleOutput& output)
+    : output_(output),
+      journal_stream_(std::getenv("JOURNAL_STREAM") != nullptr),
+      journal_(journal_stream_ && ::access("/run/systemd/journal/socket", W_OK) == 0) {}
 
 void ConsoleLog::publish(http::LogBlock block) {
   std::string text = "--------\n";
   for (const auto& entry : block.entries) {
-    if (journal_ && entry.rfind("Failure:", 0) == 0) text += "<3>";
+    if (journal_stream_ && entry.rfind("Failure:", 0) == 0) text += "<3>";
     text += entry;
     text += '\n';
   }
   if (block.access) text += *block.access + '\n';
-  output_.write(std::move(text));
+  if (!journal_) return output_.write(std::move(text));
+  JournalEntry entry{
+      http::joined_lines(block.entries), 6, block.route, block.outcome, block.client, block.milliseconds};
+  if (block.access) entry.message += *block.access + '\n';
+  if (!entry.message.empty()) entry.message.pop_back();  // the journal ends each entry itself
+  if (block.outcome == "failure") entry.priority = 3;
+  if (block.outcome == "empty") entry.priority = 4;
+  output_.write(std::move(entry), std::move(text));
 }
 
 void ConsoleFront::show_error(const std::string& message) {

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <deque>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 
@@ -16,11 +17,24 @@ namespace vantor::shell {
 
 // One thread writes everything to standard output, so a slow reader of the output never
 // holds up a request; when too many bytes are waiting, blocks are dropped and counted.
+// One request's entry for the journal: its block and the fields it is found by.
+struct JournalEntry {
+  std::string message;
+  int priority = 6;
+  std::string route;
+  std::string outcome;
+  std::string client;
+  double milliseconds = 0;
+};
+
 class ConsoleOutput {
  public:
   ConsoleOutput();
   ~ConsoleOutput();
   void write(std::string text);
+  // An entry sent to the journal by the writer thread; text is written instead when the
+  // journal does not take it.
+  void write(JournalEntry entry, std::string text);
 
  private:
   void run();
@@ -28,14 +42,23 @@ class ConsoleOutput {
   static constexpr std::size_t kMaxWaitingBytes = 16 * 1024 * 1024;
   std::mutex mutex_;
   std::condition_variable wake_;
-  std::deque<std::string> waiting_;
+  struct Waiting {
+    std::string text;
+    std::optional<JournalEntry> entry;
+  };
+  void put(Waiting waiting);
+  std::deque<Waiting> waiting_;
   std::size_t waiting_bytes_ = 0;
   std::size_t dropped_ = 0;
   bool stopping_ = false;
   std::thread writer_;
 };
 
-// Under systemd (JOURNAL_STREAM set), failure lines carry the journal's error priority.
+// Under systemd (JOURNAL_STREAM set) each request's block is one journal entry, with the
+// fields VANTOR_ROUTE, VANTOR_OUTCOME, VANTOR_CLIENT and VANTOR_MS and a priority from
+// its outcome (a failure an error, an empty answer a warning); when the journal does not
+// take it, the block goes to standard output with its failure lines at the error
+// priority.
 class ConsoleLog final : public http::ActivityLog {
  public:
   explicit ConsoleLog(ConsoleOutput& output);
@@ -43,7 +66,8 @@ class ConsoleLog final : public http::ActivityLog {
 
  private:
   ConsoleOutput& output_;
-  bool journal_;
+  bool journal_stream_;  // standard output goes to the journal
+  bool journal_;         // and its socket takes entries
 };
 
 class ConsoleFront final : public OperatorFront {

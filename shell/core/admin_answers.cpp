@@ -7,6 +7,8 @@
 #include "http/param_list.hpp"
 #include "http/prometheus_text.hpp"
 #include "shell/core/application.hpp"
+#include "shell/core/process_metrics.hpp"
+#include "shell/core/version.hpp"
 
 namespace vantor::shell {
 namespace {
@@ -60,7 +62,11 @@ http::HttpAnswer metrics(Application& application) {
   if (application.serving()) {
     const http::HttpServer& server = application.server();
     out.gauge("vantor_queue_length", "Requests waiting for a worker.", server.queued_requests());
-    out.gauge("vantor_answer_bytes_held", "Answer bytes held in memory.", server.answer_bytes_held());
+    out.gauge("vantor_answer_held_bytes", "Answer bytes held in memory.", server.answer_bytes_held());
+    out.gauge("vantor_answer_bytes_held",
+              "Deprecated: the same as vantor_answer_held_bytes, kept for one release under its old name.",
+              server.answer_bytes_held());
+    out.gauge("vantor_body_held_bytes", "Request body bytes held in memory.", server.body_bytes_held());
     out.gauge("vantor_open_connections", "Open client connections.", server.connection_count());
   }
   out.counter("vantor_attaches_total", "Attachments made, first ones and reconnects.", pool.attach_count());
@@ -71,6 +77,9 @@ http::HttpAnswer metrics(Application& application) {
   out.counter("vantor_link_down_total", "Times the database link was found down.",
               probe != nullptr ? probe->down_periods() : 0);
   out.counter("vantor_upgrade_runs_total", "Schema upgrade runs.", application.upgrade_runs());
+  out.family("vantor_build_info", "The version and commit the program was built from; always 1.", "gauge");
+  out.sample("vantor_build_info", {{"version", version()}, {"commit", commit()}}, std::uint64_t{1});
+  write_process_metrics(out, application.started());
   http::HttpAnswer answer = text_answer(200, out.take());
   answer.content_type = "text/plain; version=0.0.4; charset=utf-8";
   return answer;

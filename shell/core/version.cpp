@@ -3,10 +3,13 @@
 
 namespace vantor::shell {
 
+std::string version() { return VANTOR_VERSION; }
+
+std::string commit() { return VANTOR_COMMIT; }
+
 std::string version_text() {
-  std::string text = VANTOR_VERSION;
-  const std::string commit = VANTOR_COMMIT;
-  if (!commit.empty()) text += " (commit " + commit + ")";
+  std::string text = version();
+  if (!commit().empty()) text += " (commit " + commit() + ")";
   return text;
 }
 

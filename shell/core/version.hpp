@@ -8,5 +8,8 @@ namespace vantor::shell {
 
 // "1.0.0", or "1.0.0 (commit 1a2b3c4d5e)".
 std::string version_text();
+// The two apart: "1.0.0", and the commit ("" when not built from a checkout).
+std::string version();
+std::string commit();
 
 }  // namespace vantor::shell
