@@ -7,11 +7,14 @@
 #include <FL/Fl.H>
 
 #include <atomic>
+#include <iostream>
 #include <optional>
+#include <string>
 #include <thread>
 
 #include "shell/core/application.hpp"
 #include "shell/core/config_files.hpp"
+#include "shell/core/version.hpp"
 #include "shell/window/form5.hpp"
 #include "shell/window/window_front.hpp"
 
@@ -57,9 +60,32 @@ void close_on_signals(sigset_t signals, shell::Form5* form) {
   }
 }
 
+// --help and --version answer without opening a window (the manual page is made of them).
+std::optional<int> answer_arguments(int argc, char** argv) {
+  if (argc < 2) return std::nullopt;
+  const std::string argument = argv[1];
+  if (argument == "--version") {
+    std::cout << "vantor-window " << shell::version_text() << "\n";
+    return 0;
+  }
+  if (argument == "--help") {
+    std::cout << "vantor-window " << shell::version_text()
+              << ": the Vantor API Server behind a desktop window.\n\n"
+                 "usage: vantor-window | --help | --version\n\n"
+                 "Serves as vantor-server does, with the settings of port.txt, ip.txt and vantor.conf\n"
+                 "in the program's folder (vantor-server --help lists them). The window shows the\n"
+                 "activity log of each request and the last picture an answer carried; its buttons\n"
+                 "run the schema upgrade (update), turn No Check Digit on and off, and stop the server\n"
+                 "in order (Exit). SIGINT and SIGTERM close the window the same way.\n";
+    return 0;
+  }
+  return std::nullopt;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (const auto status = answer_arguments(argc, argv)) return *status;
   signal(SIGPIPE, SIG_IGN);
   sigset_t signals;
   sigemptyset(&signals);
@@ -76,7 +102,7 @@ int main(int argc, char** argv) {
   // a bad vantor.conf is shown in the error box, and the window does not listen
   std::optional<shell::ServerConfig> config;
   try {
-    config = shell::read_config(shell::program_folder());
+    config = shell::read_config(shell::default_config_folder());
   } catch (const std::exception& failure) {
     front.show_error(failure.what());
   }

@@ -54,7 +54,9 @@ TEST(SettingsTable, TheShippedFileShowsEveryKeyAndEveryDefaultValue) {
     SCOPED_TRACE(std::string(setting.key));
     const auto found = shown.find(std::string(setting.key));
     ASSERT_NE(found, shown.end());
-    if (!setting.default_value.empty()) EXPECT_EQ(found->second, setting.default_value);
+    if (!setting.default_value.empty()) {
+      EXPECT_EQ(found->second, setting.default_value);
+    }
     shown.erase(found);
   }
   EXPECT_TRUE(shown.empty()) << shown.begin()->first << " is not a key";
