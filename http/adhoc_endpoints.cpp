@@ -52,7 +52,7 @@ class StatementBounds {
   // Why the statement was stopped, when it was.
   void explain_stop() const {
     if (timed_out_) {
-      throw RequestError("the statement ran longer than " + std::to_string(ctx_.options.adhoc_timeout.count()) +
+      throw RequestError("the statement ran longer than " + std::to_string(ctx_.options.adhoc_timeout.load().count()) +
                          " ms (adhoc_timeout) and was cancelled");
     }
     if (ctx_.cancellation.cancelled()) throw RequestError("the client hung up: its statement was cancelled");

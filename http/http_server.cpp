@@ -141,6 +141,10 @@ std::vector<std::string> HttpServer::listening_addresses() const {
   return addresses;
 }
 
+void HttpServer::set_access(NetworkList allow, NetworkList trusted_proxies) {
+  state_->access = std::make_shared<const AccessLists>(AccessLists{std::move(allow), std::move(trusted_proxies)});
+}
+
 void HttpServer::on_refused(std::function<void(const std::string& address)> note) { state_->refused = std::move(note); }
 
 void HttpServer::post(std::function<void()> work) {

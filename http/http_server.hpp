@@ -39,6 +39,9 @@ class HttpServer {
   // Called on the event loop with the address of each connection or request that allow
   // refuses. Set it before start().
   void on_refused(std::function<void(const std::string& address)> note);
+  // New lists of who may call and which proxies are believed, for the next connections
+  // and requests.
+  void set_access(NetworkList allow, NetworkList trusted_proxies);
   // Runs work once every event loop has turned since the call: it tells that they all do.
   void post(std::function<void()> work);
   // Runs work on the first event loop every period until the stop begins.

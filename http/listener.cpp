@@ -3,6 +3,8 @@
 
 #include <utility>  // before Asio, which uses std::exchange
 
+#include <sys/socket.h>
+
 #include <boost/asio/ip/v6_only.hpp>
 #include <boost/asio/post.hpp>
 #include <boost/asio/steady_timer.hpp>
@@ -20,12 +22,13 @@ using error_code = boost::system::error_code;
 // A trusted proxy is let in whatever allow says: its requests are checked one by one,
 // by the client each names.
 bool admitted(const tcp::socket& socket, const ServerState& state) {
-  if (state.settings.allow.empty()) return true;
+  const auto lists = state.access.load();
+  if (lists->allow.empty()) return true;
   error_code failed;
   const auto remote = socket.remote_endpoint(failed);
   if (failed) return false;
   const std::string address = remote.address().to_string();
-  return state.settings.trusted_proxies.contains(address) || state.allowed(address);
+  return lists->trusted_proxies.contains(address) || state.allowed(address);
 }
 
 // On the loop's thread: the connection that has waited longest for its request gives
@@ -91,9 +94,24 @@ std::vector<tcp::endpoint> endpoints_of(const ServerSettings& settings) {
   return {tcp::endpoint(asio::ip::make_address(settings.address), settings.port)};
 }
 
+// Sockets the service manager made and listens on already: a restart of the server
+// leaves new connections waiting in their queue instead of refusing them.
+void take_passed_sockets(ServerState& state) {
+  for (const int fd : state.settings.passed_sockets) {
+    auto acceptor = std::make_unique<tcp::acceptor>(state.accepting_io());
+    sockaddr_storage address{};
+    socklen_t length = sizeof(address);
+    ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
+    acceptor->assign(address.ss_family == AF_INET6 ? tcp::v6() : tcp::v4(), fd);
+    state.bound_port = acceptor->local_endpoint().port();
+    state.acceptors.push_back(std::move(acceptor));
+  }
+}
+
 }  // namespace
 
 void open_listeners(ServerState& state) {
+  if (!state.settings.passed_sockets.empty()) return take_passed_sockets(state);
   for (auto endpoint : endpoints_of(state.settings)) {
     if (state.bound_port != 0) endpoint.port(state.bound_port);  // an ephemeral port: the same for both
     try {

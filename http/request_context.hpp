@@ -25,12 +25,13 @@ enum class AdhocMode { On, Read, Off };
 // The operator's options: "No Check Digit" changes while the server runs; the others are
 // set at start.
 struct ServerOptions {
+  // each may change while the server runs (a console command, a reload on SIGHUP)
   std::atomic<bool> no_check_digit{false};  // "No Check Digit"
-  bool echo = true;                         // answers echoed into the activity log
-  bool access_log = false;                  // one access line per request
-  AdhocMode adhoc = AdhocMode::On;
-  std::size_t adhoc_max_bytes = 0;                  // a bigger ad-hoc answer gives the fallback answer; 0: no cap
-  std::chrono::milliseconds adhoc_timeout{30'000};  // an ad-hoc statement running longer is cancelled
+  std::atomic<bool> echo{true};             // answers echoed into the activity log
+  std::atomic<bool> access_log{false};      // one access line per request
+  std::atomic<AdhocMode> adhoc{AdhocMode::On};
+  std::atomic<std::size_t> adhoc_max_bytes{0};  // a bigger ad-hoc answer gives the fallback answer; 0: no cap
+  std::atomic<std::chrono::milliseconds> adhoc_timeout{std::chrono::milliseconds(30'000)};  // then cancelled
 };
 
 struct RequestContext {

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "http/network_list.hpp"
 
@@ -14,6 +15,9 @@ struct ServerSettings {
   std::uint16_t port = 8080;
   // One address to listen on; empty: every local IPv4 and IPv6 address.
   std::string address;
+  // Listening sockets made by the service manager (socket activation): served instead of
+  // opening the port; the port and the address are then only what they are checked against.
+  std::vector<int> passed_sockets;
   int backlog = 10000;
   // One more connection is accepted and closed at once, without an answer.
   std::size_t max_connections = 10000;

@@ -12,6 +12,7 @@ ServerState::ServerState(const ServerSettings& settings_in, RequestRunner& runne
       answers(settings.answer_budget),
       bodies(settings.body_budget),
       workers(settings.workers) {
+  access = std::make_shared<const AccessLists>(AccessLists{settings.allow, settings.trusted_proxies});
   for (std::size_t i = 0; i < std::max<std::size_t>(1, settings.event_loops); ++i) {
     loops.push_back(std::make_unique<Loop>());
   }
@@ -32,7 +33,8 @@ ServerState::ServerState(const ServerSettings& settings_in, RequestRunner& runne
 }
 
 bool ServerState::allowed(const std::string& address) const {
-  if (settings.allow.empty() || settings.allow.contains(address)) return true;
+  const auto lists = access.load();
+  if (lists->allow.empty() || lists->allow.contains(address)) return true;
   if (refused) refused(address);
   return false;
 }

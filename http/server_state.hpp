@@ -47,10 +47,17 @@ struct Loop {
   void resume_body_waiters();
 };
 
+// Who may call, and whose X-Forwarded-For is believed: a running server takes new lists.
+struct AccessLists {
+  NetworkList allow;
+  NetworkList trusted_proxies;
+};
+
 struct ServerState {
   ServerState(const ServerSettings& settings_in, RequestRunner& runner_in);
 
   const ServerSettings settings;
+  std::atomic<std::shared_ptr<const AccessLists>> access;
   RequestRunner& runner;
   std::vector<std::unique_ptr<Loop>> loops;
   std::atomic<std::size_t> next_loop{0};

@@ -37,15 +37,15 @@ constexpr std::size_t kDrainBytes = 1024 * 1024;
 constexpr std::size_t kKeptBuffer = 8192;
 
 template <typename Message>
-std::string client_of(const Message& message, const std::string& peer, const ServerSettings& settings) {
-  if (settings.trusted_proxies.empty()) return peer;
+std::string client_of(const Message& message, const std::string& peer, const AccessLists& lists) {
+  if (lists.trusted_proxies.empty()) return peer;
   std::vector<std::string_view> forwarded_for;
   for (const auto& field : message) {
     if (beast::iequals(field.name_string(), "X-Forwarded-For")) {
       forwarded_for.emplace_back(field.value().data(), field.value().size());
     }
   }
-  return client_address(peer, forwarded_for, settings.trusted_proxies);
+  return client_address(peer, forwarded_for, lists.trusted_proxies);
 }
 
 }  // namespace
@@ -180,7 +180,7 @@ HttpRequest Session::request_from_message() {
   request.target = origin_form(std::string_view(target.data(), target.size()));
   request.content_type = std::string(message[bhttp::field::content_type]);
   request.body = std::move(message.body());
-  request.remote_address = client_of(message, remote_address_, state_->settings);
+  request.remote_address = client_of(message, remote_address_, *state_->access.load());
   request.arrived = arrived_;
   return request;
 }

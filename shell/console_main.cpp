@@ -1,7 +1,8 @@
 // vantor-server: the server with a console front. Commands on standard input, one per
-// line: "update", "nocheck on", "nocheck off", "exit". SIGINT and SIGTERM shut it down in
-// order; the end of standard input does not (it may run as a service).
-// "vantor-server --update" runs the schema upgrade once and exits; --help says the rest.
+// line: "update", "nocheck on", "nocheck off", "reload", "exit". SIGINT and SIGTERM shut
+// it down in order, SIGHUP reloads the settings; the end of standard input does not stop
+// it (it may run as a service). "vantor-server --update" runs the schema upgrade once and
+// exits, --check-config checks the settings; --help says the rest.
 #include <pthread.h>
 #include <signal.h>
 
@@ -16,8 +17,10 @@
 
 #include "schema/upgrade.hpp"
 #include "shell/console_front.hpp"
+#include "shell/core/config_check.hpp"
 #include "shell/core/config_files.hpp"
 #include "shell/core/settings_file.hpp"
+#include "shell/core/socket_activation.hpp"
 #include "shell/core/version.hpp"
 
 namespace {
@@ -63,9 +66,12 @@ void read_commands(CommandQueue& queue) {
   }
 }
 
+// SIGUSR1 and SIGUSR2 are taken here too, and do nothing: by default they would end the
+// process.
 void wait_for_signals(CommandQueue& queue, sigset_t signals) {
   int received = 0;
   while (sigwait(&signals, &received) == 0) {
+    if (received == SIGHUP) queue.push("reload");
     if (received == SIGINT || received == SIGTERM) {
       queue.push("exit");
       return;
@@ -73,32 +79,41 @@ void wait_for_signals(CommandQueue& queue, sigset_t signals) {
   }
 }
 
-constexpr const char* kUsage = "usage: vantor-server [--config-dir DIR] [--update] | --help | --version\n";
+constexpr const char* kUsage =
+    "usage: vantor-server [--config-dir DIR] [--update | --check-config [--files-only]] | --help | --version\n";
 
 std::string help_text() {
   std::string text = "vantor-server " + shell::version_text() + ": publishes a Firebird ERP database over HTTP.\n\n" +
                      kUsage +
                      "\n"
                      "  --config-dir DIR  read port.txt, ip.txt and vantor.conf from DIR (default: the\n"
-                     "                    program's folder); relative paths in vantor.conf are read from it\n"
+                     "                    program's folder; /etc/vantor when installed in /usr/bin);\n"
+                     "                    relative paths in vantor.conf are read from it\n"
                      "  --update          install or refresh the server-side objects once, then exit\n"
+                     "  --check-config    read the settings as the server would, report every problem\n"
+                     "                    with its file and line, where each value comes from, and try\n"
+                     "                    the database login; exit 0 when all is well, else 1\n"
+                     "  --files-only      with --check-config: the files only, no login\n"
                      "  --help            this text\n"
                      "  --version         the version and the commit it was built from\n"
                      "\n"
                      "Settings files in the config folder:\n"
                      "  port.txt          the port (default 8080)\n"
                      "  ip.txt            the database string; without it the demo database vantor.fdb\n"
-                     "  vantor.conf       key = value lines, # comments:\n";
+                     "  vantor.conf       key = value lines, # comments; VANTOR_<KEY> in the\n"
+                     "                    environment wins over the file:\n";
   text += shell::settings_help();
   text +=
-      "\nConsole commands on standard input: update, nocheck on, nocheck off, exit.\n"
-      "SIGINT and SIGTERM stop the server in order.\n";
+      "\nConsole commands on standard input: update, nocheck on, nocheck off, reload, exit.\n"
+      "SIGINT and SIGTERM stop the server in order; SIGHUP reloads the settings.\n";
   return text;
 }
 
 struct Arguments {
-  std::filesystem::path folder = shell::program_folder();
+  std::filesystem::path folder = shell::default_config_folder();
   bool update = false;
+  bool check_config = false;
+  bool files_only = false;
 };
 
 // The arguments, or the exit status when the program is done with them.
@@ -116,6 +131,10 @@ std::variant<Arguments, int> parse_arguments(int argc, char** argv) {
     }
     if (argument == "--update") {
       arguments.update = true;
+    } else if (argument == "--check-config") {
+      arguments.check_config = true;
+    } else if (argument == "--files-only") {
+      arguments.files_only = true;
     } else if (argument == "--config-dir" && i + 1 < argc) {
       arguments.folder = std::filesystem::absolute(argv[++i]);
     } else {
@@ -132,9 +151,11 @@ int main(int argc, char** argv) {
   const auto parsed = parse_arguments(argc, argv);
   if (const int* status = std::get_if<int>(&parsed)) return *status;
   const Arguments& arguments = std::get<Arguments>(parsed);
+  if (arguments.check_config) return shell::check_config(arguments.folder, !arguments.files_only, std::cout);
   shell::ServerConfig config;
   try {
     config = shell::read_config(arguments.folder);
+    shell::take_passed_sockets(config);
   } catch (const std::exception& failure) {
     std::cerr << failure.what() << std::endl;
     return 1;
@@ -146,6 +167,9 @@ int main(int argc, char** argv) {
   sigemptyset(&signals);
   sigaddset(&signals, SIGINT);
   sigaddset(&signals, SIGTERM);
+  sigaddset(&signals, SIGHUP);
+  sigaddset(&signals, SIGUSR1);
+  sigaddset(&signals, SIGUSR2);
   pthread_sigmask(SIG_BLOCK, &signals, nullptr);  // every thread from here on inherits it
   shell::raise_open_file_limit();
   shell::tune_memory_for_big_answers();
@@ -164,7 +188,9 @@ int main(int argc, char** argv) {
     shell::Application application(front, log, config);
     application.FormCreate();
     if (!application.serving()) {
-      std::cerr << "vantor-server: cannot listen on port " << config.http.port << ", stopping" << std::endl;
+      std::cerr << "vantor-server: cannot listen on port " << config.http.port
+                << (config.admin ? " or the admin port " + std::to_string(config.admin->port) : std::string())
+                << ", stopping" << std::endl;
       return 1;
     }
     for (;;) {
@@ -172,11 +198,15 @@ int main(int argc, char** argv) {
       if (command == "exit") break;
       if (command == "update") {
         application.RzBitBtn2Click();
+      } else if (command == "reload") {
+        for (const auto& line : application.reload(shell::read_config_checked(arguments.folder))) {
+          front.show_status(line);
+        }
       } else if (command == "nocheck on" || command == "nocheck off") {
         application.set_no_check_digit(command == "nocheck on");
         front.show_status(std::string("No Check Digit ") + (application.no_check_digit() ? "on" : "off"));
       } else if (!command.empty()) {
-        front.show_status("commands: update, nocheck on, nocheck off, exit");
+        front.show_status("commands: update, nocheck on, nocheck off, reload, exit");
       }
     }
     application.FormCloseQuery();

@@ -28,6 +28,7 @@ http::ServerSettings admin_settings(const ServerConfig& config) {
   http::ServerSettings settings;
   settings.port = config.admin->port;
   settings.address = config.admin->address;
+  settings.passed_sockets = config.admin_sockets;
   settings.workers = 1;
   settings.event_loops = 1;
   settings.max_connections = 32;

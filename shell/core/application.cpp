@@ -69,7 +69,14 @@ void Application::FormCreate() {
   }
   for (const auto& failure : server_->listen_failures()) front_.show_error("cannot listen on " + failure);
   probe_ = std::make_unique<db::LinkProbe>(pools(), config_.db, deadlines_);
-  start_admin();
+  // a prober that reaches whatever else holds the admin port would be told lies: the
+  // server does not start without it, as without its clients' port
+  if (!start_admin()) {
+    server_->stop();
+    probe_.reset();
+    listening_ = false;
+    return;
+  }
   std::string addresses;
   for (const auto& address : server_->listening_addresses()) addresses += (addresses.empty() ? "" : ", ") + address;
   front_.show_status("vantor-server " + version_text() + ": database " + config_.database + ", listening on " +
@@ -111,15 +118,17 @@ void Application::detach_pools() {
   for (auto* pool : pools()) pool->detach_all();
 }
 
-void Application::start_admin() {
-  if (!config_.admin) return;
+bool Application::start_admin() {
+  if (!config_.admin) return true;
   admin_ = std::make_unique<http::HttpServer>(admin_settings(config_), *admin_runner_);
   try {
     admin_->start();
   } catch (const std::exception& failure) {
     front_.show_error("the admin listener: " + std::string(failure.what()));
     admin_.reset();
+    return false;
   }
+  return true;
 }
 
 void Application::FormCloseQuery() {

@@ -56,6 +56,12 @@ class Application {
   void RzBitBtn2Click();
 
   void set_no_check_digit(bool on) { options_.no_check_digit = on; }
+  std::chrono::system_clock::time_point started() const { return started_; }
+  // Takes what a running server can take of settings read anew (SIGHUP): the log
+  // settings, nocheck, the access lists, the caller's statements' settings; the lines
+  // for the log say what was taken and what waits for a restart. Settings with a
+  // problem change nothing.
+  std::vector<std::string> reload(const ConfigReading& reading);
   bool no_check_digit() const { return options_.no_check_digit; }
   std::uint16_t port() const { return server_ ? server_->port() : config_.http.port; }
   std::string database() const { return pool_->database(); }
@@ -101,11 +107,13 @@ class Application {
   http::InFlight in_flight_;
   http::RefusalLog refusals_{log_, metrics_};
   MemoryReturn memory_return_;  // on the server's first loop only
+  const std::chrono::system_clock::time_point started_ = std::chrono::system_clock::now();
   std::atomic<bool> upgrading_{false};
   std::atomic<std::uint64_t> upgrade_runs_{0};
   bool listening_ = false;
 
-  void start_admin();
+  // False when the admin listener is asked for and cannot listen.
+  bool start_admin();
   // The main pool, then the ad-hoc login's when there is one.
   std::vector<db::AttachmentPool*> pools();
   void detach_pools();

@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cstdint>
 #include <filesystem>
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -18,6 +19,10 @@ namespace vantor::shell {
 
 // The folder that holds the running program's executable.
 std::filesystem::path program_folder();
+
+// Where the settings are read without --config-dir: /etc/vantor for a program installed
+// in /usr/bin (the package), else the program's own folder.
+std::filesystem::path default_config_folder();
 
 // The text of a file up to its first line break; nullopt when it cannot be read.
 std::optional<std::string> first_line(const std::filesystem::path& file);
@@ -47,13 +52,26 @@ struct ServerConfig {
   std::optional<AdminAddress> admin;  // the admin listener; none when absent
   // Who may reach the admin listener; none: see admin_allowed.
   std::optional<http::NetworkList> admin_allow;
-  bool access_log = false;  // one line per request besides the activity log
-  bool echo = true;         // answers echoed into the activity log
+  std::vector<int> admin_sockets;  // its listening sockets when systemd passed them
+  bool access_log = false;         // one line per request besides the activity log
+  bool echo = true;                // answers echoed into the activity log
   http::AdhocMode adhoc = http::AdhocMode::On;
   std::size_t adhoc_max_bytes = 0;                  // 0: no cap
   std::chrono::milliseconds adhoc_timeout{30'000};  // ad-hoc statements are cancelled after this
   AdhocLogin adhoc_login;                           // in use when its user is set
   std::vector<std::string> warnings;                // for the operator at start
+  // Of each key set by a file or the environment: its value as written, and where
+  // ("vantor.conf line 3", "environment VANTOR_ECHO"); port.txt and ip.txt under
+  // "port" and "database".
+  std::map<std::string, std::string> values;
+  std::map<std::string, std::string> sources;
+};
+
+// The settings as read, and every problem found on the way, each with its file and line
+// (or its environment variable). A bad line does not stop the reading of the others.
+struct ConfigReading {
+  ServerConfig config;
+  std::vector<std::string> problems;
 };
 
 // The settings of the program in folder: the port of port.txt (8080 when the file is
@@ -61,8 +79,11 @@ struct ServerConfig {
 // database vantor.fdb in folder (in $STATE_DIRECTORY when systemd sets it) through the
 // embedded engine; as many workers as
 // worker_count() says; then the settings of vantor.conf in folder, when it is there.
-// Throws SettingsError for a bad line of vantor.conf.
+// Then VANTOR_<KEY> variables of the environment, which win over the file (a systemd
+// drop-in or a container changes a value without editing the shipped file).
+// Throws SettingsError for the first problem.
 ServerConfig read_config(const std::filesystem::path& folder);
+ConfigReading read_config_checked(const std::filesystem::path& folder);
 
 // Requests that may touch the database at once: twice as many as the machine has
 // cores, between two and four (more concurrent statements slow Firebird down).

@@ -1,6 +1,8 @@
 // Reading vantor.conf.
 #include "shell/core/settings_file.hpp"
 
+#include <cctype>
+#include <cstdlib>
 #include <string>
 
 #include "shell/core/config_files.hpp"
@@ -61,7 +63,31 @@ void apply_defaults(ServerConfig& config) {
   }
 }
 
-void apply_settings(std::string_view lines, const std::filesystem::path& folder, ServerConfig& config) {
+namespace {
+
+// Applies one value and notes where it came from; a bad one is a problem.
+void apply_one(const Setting& setting, std::string_view value, const std::string& source,
+               const std::filesystem::path& folder, ServerConfig& config, std::vector<std::string>* problems) {
+  try {
+    setting.apply(value, folder, config);
+    config.values[std::string(setting.key)] = std::string(value);
+    config.sources[std::string(setting.key)] = source;
+  } catch (const std::exception& failure) {
+    const std::string problem = source + ": " + std::string(setting.key) + ": " + failure.what();
+    if (problems == nullptr) throw SettingsError(problem);
+    problems->push_back(problem);
+  }
+}
+
+void note(std::string problem, std::vector<std::string>* problems) {
+  if (problems == nullptr) throw SettingsError(problem);
+  problems->push_back(std::move(problem));
+}
+
+}  // namespace
+
+void apply_settings(std::string_view lines, const std::filesystem::path& folder, ServerConfig& config,
+                    std::vector<std::string>* problems) {
   std::size_t number = 0;
   while (!lines.empty()) {
     ++number;
@@ -71,18 +97,30 @@ void apply_settings(std::string_view lines, const std::filesystem::path& folder,
     if (const auto hash = line.find('#'); hash != std::string_view::npos) line = line.substr(0, hash);
     line = text::trim_blanks(line);
     if (line.empty()) continue;
-    const std::string where = "vantor.conf line " + std::to_string(number) + ": ";
+    const std::string where = "vantor.conf line " + std::to_string(number);
     const auto equals = line.find('=');
-    if (equals == std::string_view::npos) throw SettingsError(where + "expected key = value");
+    if (equals == std::string_view::npos) {
+      note(where + ": expected key = value", problems);
+      continue;
+    }
     const std::string_view key = text::trim_blanks(line.substr(0, equals));
     const std::string_view value = text::trim_blanks(line.substr(equals + 1));
     const Setting* setting = find_setting(key);
-    if (setting == nullptr) throw SettingsError(where + "unknown key '" + std::string(key) + "'");
-    try {
-      setting->apply(value, folder, config);
-    } catch (const std::exception& failure) {
-      throw SettingsError(where + std::string(key) + ": " + failure.what());
+    if (setting == nullptr) {
+      note(where + ": unknown key '" + std::string(key) + "'", problems);
+      continue;
     }
+    apply_one(*setting, value, where, folder, config, problems);
+  }
+}
+
+void apply_environment(const std::filesystem::path& folder, ServerConfig& config, std::vector<std::string>& problems) {
+  for (const Setting& setting : settings_table()) {
+    std::string name = "VANTOR_";
+    for (const char c : setting.key) name += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    const char* value = std::getenv(name.c_str());
+    if (value == nullptr) continue;
+    apply_one(setting, text::trim_blanks(value), "environment " + name, folder, config, &problems);
   }
 }
 

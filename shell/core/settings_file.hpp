@@ -18,9 +18,15 @@ class SettingsError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-// Applies lines to config; relative paths are read from folder. Throws
-// SettingsError naming the file's line ("vantor.conf line 3: ...").
-void apply_settings(std::string_view lines, const std::filesystem::path& folder, ServerConfig& config);
+// Applies lines to config; relative paths are read from folder. A problem names the
+// file's line ("vantor.conf line 3: ..."): it is added to problems and the other lines
+// are read, or without problems it is thrown as a SettingsError.
+void apply_settings(std::string_view lines, const std::filesystem::path& folder, ServerConfig& config,
+                    std::vector<std::string>* problems = nullptr);
+
+// Applies the VANTOR_<KEY> variables of the environment (VANTOR_ANSWER_BUDGET=512M),
+// adding what is wrong with one to problems.
+void apply_environment(const std::filesystem::path& folder, ServerConfig& config, std::vector<std::string>& problems);
 
 // The keys, their defaults and meanings, for --help.
 std::string settings_help();

@@ -163,7 +163,7 @@ const std::vector<Setting>& settings_table() {
       {"admin_allow", "", "NETWORK, ...", "(this machine; and `allow` when `admin` names no loopback address)",
        "`NETWORK, ...` that may reach the admin listener; connections from elsewhere are closed without an "
        "answer",
-       false, [](auto v, auto&, auto& c) { c.admin_allow = http::NetworkList::parse(v); }},
+       true, [](auto v, auto&, auto& c) { c.admin_allow = http::NetworkList::parse(v); }},
       {"access_log", "off", "", "`off`",
        "`on`: one line per request: ISO-8601 time, client, method, path, outcome, answer bytes, milliseconds", true,
        [](auto v, auto&, auto& c) { c.access_log = on_off(v); }},
@@ -183,9 +183,9 @@ const std::vector<Setting>& settings_table() {
       {"allow", "", "NETWORK, ...", "(everyone)",
        "`NETWORK, ...` (`192.168.1.0/24`, `fd00::/8`, a bare address for one host): connections from elsewhere "
        "are closed without an answer",
-       false, [](auto v, auto&, auto& c) { c.http.allow = http::NetworkList::parse(v); }},
+       true, [](auto v, auto&, auto& c) { c.http.allow = http::NetworkList::parse(v); }},
       {"trusted_proxy", "", "ADDRESS, ...", "(none)",
-       "`ADDRESS, ...` of reverse proxies whose `X-Forwarded-For` names the client", false,
+       "`ADDRESS, ...` of reverse proxies whose `X-Forwarded-For` names the client", true,
        [](auto v, auto&, auto& c) { c.http.trusted_proxies = http::NetworkList::parse(v); }},
   };
   return table;

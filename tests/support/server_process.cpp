@@ -28,6 +28,17 @@ void write_file(const std::filesystem::path& path, const std::string& text) {
   std::ofstream(path, std::ios::binary) << text;
 }
 
+// In the child: the sockets at 3, 4, ..., open across exec, and the variables that tell
+// the program they are its own.
+void pass_listening_sockets(const std::vector<int>& sockets) {
+  if (sockets.empty()) return;
+  std::vector<int> copies;
+  for (int fd : sockets) copies.push_back(::dup(fd));  // above 3 + n, so no dup2 overwrites one
+  for (std::size_t i = 0; i < copies.size(); ++i) ::dup2(copies[i], 3 + static_cast<int>(i));
+  ::setenv("LISTEN_FDS", std::to_string(sockets.size()).c_str(), 1);
+  ::setenv("LISTEN_PID", std::to_string(::getpid()).c_str(), 1);
+}
+
 }  // namespace
 
 ServerProcess::ServerProcess(std::optional<std::string> port_txt, std::optional<std::string> ip_txt,
@@ -62,6 +73,7 @@ ServerProcess::ServerProcess(std::optional<std::string> port_txt, std::optional<
     ::dup2(err[1], 2);
     for (int fd : {in[0], in[1], out[0], out[1], err[0], err[1]}) ::close(fd);
     if (extras.environment) ::putenv(const_cast<char*>(extras.environment));
+    pass_listening_sockets(extras.listening_sockets);
     ::execv(argv[0], argv.data());
     ::_exit(127);
   }

@@ -19,6 +19,9 @@ struct ProcessExtras {
   std::vector<std::string> arguments;
   const char* environment = nullptr;
   std::vector<std::pair<std::string, std::string>> files;  // name, contents (mode 0644)
+  // Listening sockets handed to the program as systemd does: descriptors 3, 4, ... with
+  // LISTEN_FDS and LISTEN_PID set.
+  std::vector<int> listening_sockets;
 };
 
 class ServerProcess {
