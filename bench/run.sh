@@ -168,6 +168,33 @@ if [ "${1:-}" = fair ]; then
   exit 0
 fi
 
+# bench/run.sh compare OTHER_PROGRAM: "/price" at 64 connections on 100,000 items with this
+# build and another (built with other flags, say), three runs of each taken in turns:
+# the median rate and the server's CPU per request over each side's runs
+if [ "${1:-}" = compare ]; then
+  other=$(realpath "$2")
+  declare -A rates cpu requests
+  for _ in 1 2 3; do
+    for program in "$root/$build/vantor-server" "$other"; do
+      start_server 100000 "$program"
+      wrk_price 100000 64 >/dev/null  # warm the attachments
+      before=$(cpu_ticks "$server_pid")
+      line=$(wrk_price 100000 64)
+      cpu[$program]=$(( ${cpu[$program]:-0} + $(cpu_ticks "$server_pid") - before ))
+      requests[$program]=$(( ${requests[$program]:-0} + $(cut -d' ' -f4 <<<"$line") ))
+      rates[$program]+="$(cut -d' ' -f1 <<<"$line")"$'\n'
+    done
+  done
+  echo "| program | /price per second at 64 (median of 3) | server CPU µs per request |"
+  echo "|---|---|---|"
+  for program in "$root/$build/vantor-server" "$other"; do
+    echo "| $program | $(printf "%s" "${rates[$program]}" | sort -n | sed -n 2p) |" \
+      "$(awk -v c="${cpu[$program]}" -v n="${requests[$program]}" -v hz="$(getconf CLK_TCK)" \
+        'BEGIN { printf "%.0f", c * 1e6 / hz / n }') |"
+  done
+  exit 0
+fi
+
 if [ "${1:-}" = price ]; then
   echo "| items | /price per second at 16 | server CPU µs per request at 16 | at 64 | CPU at 64 | 64 / 16 |"
   echo "|---|---|---|---|---|---|"
