@@ -9,6 +9,7 @@
 
 #include "db/db_error.hpp"
 #include "db/session.hpp"
+#include "http/access_line.hpp"
 #include "http/param_list.hpp"
 #include "http/route_table.hpp"
 #include "text/ascii.hpp"
@@ -89,21 +90,6 @@ RouteResult run_route(const HttpRequest& request, std::string_view path, const R
   }
 }
 
-// ISO-8601 time, client address, method, path, outcome, answer bytes, milliseconds.
-std::string access_line(const HttpRequest& request, std::string_view path, Outcome outcome, std::size_t bytes,
-                        std::chrono::steady_clock::duration took) {
-  const std::time_t now = std::time(nullptr);
-  std::tm utc{};
-  gmtime_r(&now, &utc);
-  char time[32];
-  std::strftime(time, sizeof(time), "%Y-%m-%dT%H:%M:%SZ", &utc);
-  char millis[32];
-  std::snprintf(millis, sizeof(millis), "%.1f", std::chrono::duration<double, std::milli>(took).count());
-  return std::string(time) + " " + request.remote_address + " " + text::escape_controls(request.method) + " " +
-         text::escape_controls(path) + " " + std::string(outcome_name(outcome)) + " " + std::to_string(bytes) + " " +
-         millis;
-}
-
 // The caller's own statements while the operator has closed them.
 RouteResult closed_route(const HttpRequest& request, std::string_view path, const Route& route, ServerContext& server,
                          RequestLog& log) {
@@ -140,8 +126,18 @@ HttpAnswer answered(const HttpRequest& request, std::string_view path, const Rou
                     ServerContext& server, RequestLog& log) {
   const auto took = std::chrono::steady_clock::now() - request.arrived;
   server.metrics.count(route.label, result.outcome, took);
-  if (server.options.access_log)
-    log.access(access_line(request, path, result.outcome, result.answer.body.size(), took));
+  if (server.options.access_log) {
+    const AccessFacts facts{std::chrono::system_clock::now(),
+                            request.remote_address,
+                            request.method,
+                            path,
+                            result.answer.status,
+                            route.label,
+                            outcome_name(result.outcome),
+                            result.answer.body.size(),
+                            std::chrono::duration<double, std::milli>(took).count()};
+    log.access(server.options.access_json ? access_json(facts) : access_text(facts));
+  }
   LogBlock block = log.take();
   block.route = route.label;
   block.outcome = outcome_name(result.outcome);

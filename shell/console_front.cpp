@@ -21,13 +21,39 @@ ConsoleOutput::~ConsoleOutput() {
   }
   wake_.notify_one();
   writer_.join();
+  if (access_file_ != nullptr) std::fclose(access_file_);
+}
+
+void ConsoleOutput::set_access_file(const std::filesystem::path& file) {
+  std::lock_guard lock(mutex_);
+  access_path_ = file;
+}
+
+void ConsoleOutput::write_access(std::string line) { put(Waiting{std::move(line), std::nullopt, true}); }
+
+// On the writer: a file moved away by a log rotator is let go, and one of the name is
+// opened (made when missing).
+void ConsoleOutput::open_access_file() {
+  std::optional<std::filesystem::path> path;
+  {
+    std::lock_guard lock(mutex_);
+    path.swap(access_path_);
+  }
+  if (!path) return;
+  if (access_file_ != nullptr) std::fclose(access_file_);
+  access_file_ = path->empty() ? nullptr : std::fopen(path->c_str(), "a");
+  if (!path->empty() && access_file_ == nullptr) {
+    std::cerr << "the access log " << path->string() << " cannot be opened: its lines are left out" << std::endl;
+  }
 }
 
 // The writer is not woken for each block: it looks every few milliseconds, so a busy
 // server does not pay a thread switch per request for its log.
-void ConsoleOutput::write(std::string text) { put(Waiting{std::move(text), std::nullopt}); }
+void ConsoleOutput::write(std::string text) { put(Waiting{std::move(text), std::nullopt, false}); }
 
-void ConsoleOutput::write(JournalEntry entry, std::string text) { put(Waiting{std::move(text), std::move(entry)}); }
+void ConsoleOutput::write(JournalEntry entry, std::string text) {
+  put(Waiting{std::move(text), std::move(entry), false});
+}
 
 void ConsoleOutput::put(Waiting waiting) {
   const std::size_t bytes = waiting.text.size() + (waiting.entry ? waiting.entry->message.size() : 0);
@@ -60,7 +86,7 @@ void ConsoleOutput::run() {
     {
       std::unique_lock lock(mutex_);
       wake_.wait_for(lock, std::chrono::milliseconds(10), [&] { return stopping_; });
-      if (waiting_.empty() && dropped_ == 0) {
+      if (waiting_.empty() && dropped_ == 0 && !access_path_) {
         if (stopping_) return;
         continue;
       }
@@ -68,9 +94,15 @@ void ConsoleOutput::run() {
       waiting_bytes_ = 0;
       std::swap(dropped, dropped_);
     }
+    open_access_file();
     for (const auto& waiting : batch) {
-      if (!waiting.entry || !send_to_journal(*waiting.entry)) std::cout << waiting.text;
+      if (waiting.access) {
+        if (access_file_ != nullptr) std::fputs(waiting.text.c_str(), access_file_);
+      } else if (!waiting.entry || !send_to_journal(*waiting.entry)) {
+        std::cout << waiting.text;
+      }
     }
+    if (access_file_ != nullptr) std::fflush(access_file_);
     if (dropped > 0) std::cout << "(" << dropped << " log blocks left out: the output could not keep up)\n";
     std::cout.flush();
   }
@@ -90,6 +122,10 @@ void ConsoleLog::publish(http::LogBlock block) {
     text += entry;
     text += '\n';
   }
+  if (block.access && access_to_file_) {
+    output_.write_access(*block.access + '\n');
+    block.access.reset();
+  }
   if (block.access) text += *block.access + '\n';
   if (!journal_) return output_.write(std::move(text));
   JournalEntry entry{
@@ -99,6 +135,11 @@ void ConsoleLog::publish(http::LogBlock block) {
   if (block.outcome == "failure") entry.priority = 3;
   if (block.outcome == "empty") entry.priority = 4;
   output_.write(std::move(entry), std::move(text));
+}
+
+void ConsoleLog::set_access_file(const std::filesystem::path& file) {
+  access_to_file_ = !file.empty();
+  output_.set_access_file(file);
 }
 
 void ConsoleFront::show_error(const std::string& message) {

@@ -2,9 +2,12 @@
 // one block per request, never interleaved; error boxes become lines on standard error.
 #pragma once
 
+#include <atomic>
 #include <condition_variable>
 #include <cstddef>
+#include <cstdio>
 #include <deque>
+#include <filesystem>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -35,6 +38,9 @@ class ConsoleOutput {
   // An entry sent to the journal by the writer thread; text is written instead when the
   // journal does not take it.
   void write(JournalEntry entry, std::string text);
+  // Access lines go to this file from now on (opened anew, appending; empty: none).
+  void set_access_file(const std::filesystem::path& file);
+  void write_access(std::string line);
 
  private:
   void run();
@@ -45,12 +51,16 @@ class ConsoleOutput {
   struct Waiting {
     std::string text;
     std::optional<JournalEntry> entry;
+    bool access = false;  // a line for the access file
   };
+  void open_access_file();
   void put(Waiting waiting);
   std::deque<Waiting> waiting_;
   std::size_t waiting_bytes_ = 0;
   std::size_t dropped_ = 0;
   bool stopping_ = false;
+  std::optional<std::filesystem::path> access_path_;  // to be opened by the writer
+  std::FILE* access_file_ = nullptr;                  // the writer's only
   std::thread writer_;
 };
 
@@ -63,11 +73,14 @@ class ConsoleLog final : public http::ActivityLog {
  public:
   explicit ConsoleLog(ConsoleOutput& output);
   void publish(http::LogBlock block) override;
+  // The access lines to a file of their own; empty: with the blocks.
+  void set_access_file(const std::filesystem::path& file);
 
  private:
   ConsoleOutput& output_;
   bool journal_stream_;  // standard output goes to the journal
   bool journal_;         // and its socket takes entries
+  std::atomic<bool> access_to_file_{false};
 };
 
 class ConsoleFront final : public OperatorFront {

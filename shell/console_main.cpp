@@ -178,6 +178,7 @@ int main(int argc, char** argv) {
   shell::ConsoleLog log(output);
   shell::ConsoleFront front(output);
   for (const auto& warning : config.warnings) front.show_error("warning: " + warning);
+  log.set_access_file(config.access_log_file);
   // The reader of standard input and the signal waiter outlive main: the queue they
   // push to lives as long as the process.
   static CommandQueue& commands = *new CommandQueue;
@@ -199,8 +200,12 @@ int main(int argc, char** argv) {
       if (command == "update") {
         application.RzBitBtn2Click();
       } else if (command == "reload") {
-        for (const auto& line : application.reload(shell::read_config_checked(arguments.folder))) {
-          front.show_status(line);
+        const auto reading = shell::read_config_checked(arguments.folder);
+        const auto lines = application.reload(reading);
+        for (const auto& line : lines) front.show_status(line);
+        // the access file is opened anew at each reload, for a log rotator
+        if (lines.back() != "reload: the running settings are kept") {
+          log.set_access_file(reading.config.access_log_file);
         }
       } else if (command == "nocheck on" || command == "nocheck off") {
         application.set_no_check_digit(command == "nocheck on");

@@ -35,6 +35,7 @@ Application::Application(OperatorFront& front, http::ActivityLog& log, ServerCon
   options_.no_check_digit = config_.no_check_digit;
   options_.echo = config_.echo;
   options_.access_log = config_.access_log;
+  options_.access_json = config_.access_json;
   options_.adhoc = config_.adhoc;
   options_.adhoc_max_bytes = config_.adhoc_max_bytes;
   options_.adhoc_timeout = config_.adhoc_timeout;

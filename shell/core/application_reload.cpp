@@ -48,6 +48,8 @@ std::vector<std::string> Application::reload(const ConfigReading& reading) {
     if (key == "nocheck") options_.no_check_digit = fresh.no_check_digit;
     if (key == "echo") options_.echo = fresh.echo;
     if (key == "access_log") options_.access_log = fresh.access_log;
+    if (key == "access_log") config_.access_log_file = fresh.access_log_file;
+    if (key == "access_log_format") options_.access_json = fresh.access_json;
     if (key == "adhoc") options_.adhoc = fresh.adhoc;
     if (key == "adhoc_max_bytes") options_.adhoc_max_bytes = fresh.adhoc_max_bytes;
     if (key == "adhoc_timeout") options_.adhoc_timeout = fresh.adhoc_timeout;

@@ -165,8 +165,28 @@ const std::vector<Setting>& settings_table() {
        "answer",
        true, [](auto v, auto&, auto& c) { c.admin_allow = http::NetworkList::parse(v); }},
       {"access_log", "off", "", "`off`",
-       "`on`: one line per request: ISO-8601 time, client, method, path, outcome, answer bytes, milliseconds", true,
-       [](auto v, auto&, auto& c) { c.access_log = on_off(v); }},
+       "`on`: one line per request (time to the millisecond, client, method, path, status, route, outcome, answer "
+       "bytes, milliseconds) with the activity log; a file name: the lines go to that file, opened anew on "
+       "SIGHUP (for log rotation)",
+       true,
+       [](auto v, auto& folder, auto& c) {
+         c.access_log_file.clear();
+         if (v == "on" || v == "off") {
+           c.access_log = on_off(v);
+         } else {
+           c.access_log = true;
+           c.access_log_file = folder / std::filesystem::path(v);
+         }
+       }},
+      {"access_log_format", "text", "", "`text`",
+       "`json`: each access line a JSON object (`time`, `client`, `method`, `path`, `status`, `route`, `outcome`, "
+       "`bytes`, `ms`)",
+       true,
+       [](auto v, auto&, auto& c) {
+         if (v != "text" && v != "json")
+           throw std::invalid_argument("'" + std::string(v) + "' is neither text nor json");
+         c.access_json = v == "json";
+       }},
       {"echo", "on", "", "`on`", "`off`: answers are left out of the activity log", true,
        [](auto v, auto&, auto& c) { c.echo = on_off(v); }},
       {"adhoc", "on", "", "`on`",

@@ -111,8 +111,8 @@ TEST(Journal, EachRequestIsOneEntryWithItsRouteOutcomeClientAndTime) {
     EXPECT_EQ(field("MESSAGE").rfind(expected[i].message_start, 0), 0u) << field("MESSAGE");
   }
   EXPECT_NE(entries[1].at("MESSAGE").find("Failure: "), std::string::npos);
-  EXPECT_NE(entries[0].at("MESSAGE").find(" GET /whqty data "), std::string::npos);  // the access line
-  EXPECT_EQ(process.output().find("/whqty"), std::string::npos);                     // not written twice
+  EXPECT_NE(entries[0].at("MESSAGE").find(" GET /whqty 200 whqty data "), std::string::npos);  // the access line
+  EXPECT_EQ(process.output().find("/whqty"), std::string::npos);                               // not written twice
   process.command("exit");
   EXPECT_EQ(process.wait_for_exit(), 0);
 }

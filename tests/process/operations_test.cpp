@@ -63,9 +63,9 @@ TEST(Operations, StartUpLineAccessLogNocheckAndJournalPriorities) {
   // No Check Digit from vantor.conf: the last digit is dropped, as the toggle does
   EXPECT_NE(http_get(8081, "/price?code=5012345678900")->body.find("\"item\":\"A300\""), std::string::npos);
   ASSERT_TRUE(http_get(8081, "/sales?fromdate=2024-01-01&todate=31/01/2024"));
-  EXPECT_TRUE(process.wait_for_output(" 127.0.0.1 GET /sales failure 13 "));
+  EXPECT_TRUE(process.wait_for_output(" 127.0.0.1 GET /sales 200 sales failure 13 "));
   EXPECT_NE(process.output().find("<3>Failure: "), std::string::npos);
-  EXPECT_NE(process.output().find(" 127.0.0.1 GET /price data "), std::string::npos) << process.output();
+  EXPECT_NE(process.output().find(" 127.0.0.1 GET /price 200 price data "), std::string::npos) << process.output();
   EXPECT_EQ(process.output().find("\"item\":\"A300\""), std::string::npos);  // echo off
   process.command("exit");
   EXPECT_EQ(process.wait_for_exit(), 0);

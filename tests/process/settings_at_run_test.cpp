@@ -9,8 +9,10 @@
 
 #include <atomic>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <functional>
+#include <iterator>
 #include <thread>
 
 #include "tests/support/http_client.hpp"
@@ -228,6 +230,39 @@ TEST(SettingsAtRun, APassedSocketOnAnotherPortEndsTheStart) {
             std::string::npos)
       << process.error();
   ::close(listener);
+}
+
+std::string file_text(const std::filesystem::path& file) {
+  std::ifstream in(file);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// A file of its own, as JSON when asked; a log rotator moves it away and sends SIGHUP: the
+// next lines go to a new file of the name.
+TEST(SettingsAtRun, TheAccessLogInAFileOfItsOwnFollowsARotation) {
+  TestDatabase database;
+  ServerProcess process("8081", database.connection_string(), "vantor-server",
+                        {.vantor_conf = "echo = off\naccess_log = access.log\naccess_log_format = json\n"});
+  ASSERT_TRUE(process.wait_for_output("ON PORT 8081")) << process.error();
+  const auto log = process.folder() / "access.log";
+  http_get(8081, "/whqty?code=A100");
+  for (int i = 0; i < 50 && file_text(log).empty(); ++i) std::this_thread::sleep_for(50ms);
+  EXPECT_NE(file_text(log).find(R"("client":"127.0.0.1","method":"GET","path":"/whqty","status":200,)"
+                                R"("route":"whqty","outcome":"data",)"),
+            std::string::npos)
+      << file_text(log);
+  EXPECT_EQ(process.output().find("GET /whqty"), std::string::npos);  // not with the blocks
+
+  std::filesystem::rename(log, process.folder() / "access.log.1");
+  write_conf(process, "echo = off\naccess_log = access.log\n");  // and back to text
+  process.signal(SIGHUP);
+  ASSERT_TRUE(process.wait_for_output("reloaded the settings: access_log_format\n"));
+  http_get(8081, "/nothing");
+  for (int i = 0; i < 50 && file_text(log).empty(); ++i) std::this_thread::sleep_for(50ms);
+  EXPECT_NE(file_text(log).find(" 127.0.0.1 GET /nothing 200 other fallback 8 "), std::string::npos) << file_text(log);
+  EXPECT_EQ(file_text(process.folder() / "access.log.1").find("/nothing"), std::string::npos);
+  process.command("exit");
+  EXPECT_EQ(process.wait_for_exit(), 0);
 }
 
 }  // namespace

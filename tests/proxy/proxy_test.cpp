@@ -140,7 +140,7 @@ class BehindTheProxy : public ::testing::Test {
 constexpr const char* kStock = "/whqty?code=A100";
 
 TEST_F(BehindTheProxy, HttpsIsAnsweredByBothServersWhichLogTheRealClient) {
-  const std::string access_line = std::string(" ") + kClientAddress + " GET /whqty data ";
+  const std::string access_line = std::string(" ") + kClientAddress + " GET /whqty 200 whqty data ";
   const auto served = [&](ServerProcess& server) { return server.output().find(access_line) != std::string::npos; };
   // the proxy may count a server in only after its first readiness checks
   for (int i = 0; i < 100 && !(served(*first_) && served(*second_)); ++i) {
