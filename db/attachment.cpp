@@ -33,20 +33,25 @@ Attachment Attachment::attach(const std::string& database, const DatabaseSetting
   for (int shift = 0; shift < 32; shift += 8) dpb.push_back(static_cast<char>((seconds >> shift) & 0xFF));
   ISC_STATUS_ARRAY status{};
   Attachment attachment;
+  const AttachTurn turn(database, settings.connect_timeout);
   isc_attach_database(status, static_cast<short>(database.size()), database.c_str(), &attachment.handle_,
                       static_cast<short>(dpb.size()), dpb.data());
   check_status(status);
+  attachment.sockets_ = turn.opened();
   return attachment;
 }
 
 Attachment::Attachment(Attachment&& other) noexcept
-    : handle_(std::exchange(other.handle_, 0)), round_trip_clock_(std::exchange(other.round_trip_clock_, nullptr)) {}
+    : handle_(std::exchange(other.handle_, 0)),
+      round_trip_clock_(std::exchange(other.round_trip_clock_, nullptr)),
+      sockets_(std::exchange(other.sockets_, {})) {}
 
 Attachment& Attachment::operator=(Attachment&& other) noexcept {
   if (this != &other) {
     release();
     handle_ = std::exchange(other.handle_, 0);
     round_trip_clock_ = std::exchange(other.round_trip_clock_, nullptr);
+    sockets_ = std::exchange(other.sockets_, {});
   }
   return *this;
 }
@@ -54,6 +59,7 @@ Attachment& Attachment::operator=(Attachment&& other) noexcept {
 Attachment::~Attachment() { release(); }
 
 void Attachment::release() noexcept {
+  sockets_.clear();  // the detach closes them, and their numbers go to whoever asks next
   if (handle_ == 0) return;
   ISC_STATUS_ARRAY status{};
   isc_detach_database(status, &handle_);
@@ -61,6 +67,7 @@ void Attachment::release() noexcept {
 }
 
 void Attachment::detach() {
+  sockets_.clear();
   if (handle_ == 0) return;
   RoundTrip trip(this);
   ISC_STATUS_ARRAY status{};
@@ -69,8 +76,14 @@ void Attachment::detach() {
   check_status(status);
 }
 
+// The library's own abort closes the socket under a wait that may be about to begin on
+// it; shutting it down ends every wait on it and keeps the number until the detach.
 void Attachment::abort() noexcept {
   if (handle_ == 0) return;
+  if (!sockets_.empty()) {
+    for (const auto& socket : sockets_) shut_down(socket);
+    return;
+  }
   ISC_STATUS_ARRAY status{};
   fb_cancel_operation(status, &handle_, fb_cancel_abort);
 }

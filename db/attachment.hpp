@@ -9,6 +9,9 @@
 #include <string>
 #include <string_view>
 
+#include <vector>
+
+#include "db/client_socket.hpp"
 #include "db/database_settings.hpp"
 
 namespace vantor::db {
@@ -36,7 +39,8 @@ class Attachment {
   void detach();
   // Closes the client side of an attachment that is gone or stuck, without a round trip,
   // so that what still refers to it (a rollback, a detach) fails at once instead of
-  // waiting for a server that may never answer. Safe from another thread.
+  // waiting for a server that may never answer, and a round trip under way on another
+  // thread ends. Safe from another thread.
   void abort() noexcept;
   // One cheap round trip to the server; false when the attachment is gone.
   bool alive() noexcept;
@@ -50,6 +54,8 @@ class Attachment {
   void cancel() noexcept;
 
   bool attached() const noexcept { return handle_ != 0; }
+  // The TCP sockets the attach opened, as found then.
+  const std::vector<ClientSocket>& sockets() const noexcept { return sockets_; }
   isc_db_handle* handle() noexcept { return &handle_; }
 
   // Where the calls that wait on the server note when they started (0 while none
@@ -62,6 +68,7 @@ class Attachment {
   void release() noexcept;
   isc_db_handle handle_ = 0;
   std::atomic<std::int64_t>* round_trip_clock_ = nullptr;
+  std::vector<ClientSocket> sockets_;  // none when the engine is embedded or they were not found
 };
 
 // Marks one call that waits on the server, for the attachment's watcher.

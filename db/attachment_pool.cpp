@@ -90,24 +90,11 @@ AttachmentPool::Lease AttachmentPool::take_idle(std::unique_lock<std::mutex>& lo
   return lease;
 }
 
-// The client library gives no handle to its socket, so no keep-alive of TCP can watch an
-// idle link: a round trip does, and a deadline cuts it when nothing answers.
+// A firewall that forgot the link tells nobody, and TCP's keep-alive would notice only
+// after hours: a round trip does, and a deadline cuts it when nothing answers.
 bool AttachmentPool::answers_within_bound(PooledAttachment& slot) {
-  const auto bounds = abort_after(slot, settings_.probe_timeout);
+  auto bound = watch_->arm(settings_.probe_timeout, [&slot] { slot.abort_from_outside(); });
   return slot.attachment.alive();
-}
-
-// An abort that falls between two steps of the client library can be lost (seen: a check
-// on a dead link waited for ever): it is repeated after 1, 2, 4 and 8 more seconds until
-// the round trip ends.
-std::vector<DeadlineWatch::Ticket> AttachmentPool::abort_after(PooledAttachment& slot, Clock::duration bound) {
-  std::vector<DeadlineWatch::Ticket> bounds;
-  Clock::duration after = bound;
-  for (const int extra : {0, 1, 2, 4, 8}) {
-    after += std::chrono::seconds(extra);
-    bounds.push_back(watch_->arm(after, [&slot] { slot.abort_from_outside(); }));
-  }
-  return bounds;
 }
 
 void AttachmentPool::give_back(PooledAttachment* slot) noexcept {
@@ -136,8 +123,9 @@ void AttachmentPool::detach_all() noexcept {
   }
   {
     // a detach asks the server: on a dead link it would wait until TCP gives up
-    std::vector<std::vector<DeadlineWatch::Ticket>> bounds;
-    for (auto* slot : idle) bounds.push_back(abort_after(*slot, settings_.probe_timeout));
+    std::vector<DeadlineWatch::Ticket> bounds;
+    for (auto* slot : idle)
+      bounds.push_back(watch_->arm(settings_.probe_timeout, [slot] { slot->abort_from_outside(); }));
     for (auto* slot : idle) slot->reset();
   }
   {

@@ -151,8 +151,6 @@ class AttachmentPool {
   Lease take_idle(std::unique_lock<std::mutex>& lock);
   // A round trip under a bound; false when the attachment is gone.
   bool answers_within_bound(PooledAttachment& slot);
-  // Aborts slot's round trip once bound has passed, and again a few times after.
-  std::vector<DeadlineWatch::Ticket> abort_after(PooledAttachment& slot, DeadlineWatch::Clock::duration bound);
 
   mutable std::mutex mutex_;
   std::condition_variable available_;
