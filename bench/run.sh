@@ -8,6 +8,7 @@
 #   median of three runs, on both sides
 #   bench/run.sh price: only "/price" at 16 and 64 connections, three runs of each taken
 #   in turns, on both databases (the check that more clients cost no more per request)
+#   bench/run.sh console: "/price" without and with 8 operator console viewers
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -190,6 +191,41 @@ if [ "${1:-}" = compare ]; then
   for program in "$root/$build/vantor-server" "$other"; do
     echo "| $program | $(printf "%s" "${rates[$program]}" | sort -n | sed -n 2p) |" \
       "$(awk -v c="${cpu[$program]}" -v n="${requests[$program]}" -v hz="$(getconf CLK_TCK)" \
+        'BEGIN { printf "%.0f", c * 1e6 / hz / n }') |"
+  done
+  exit 0
+fi
+
+# bench/run.sh console: "/price" at 64 connections on 100,000 items without and with 8
+# operator console viewers following the live feed (curl), three runs of each taken in
+# turns: the median rate and the server's CPU per request over each side's runs
+if [ "${1:-}" = console ]; then
+  admin=8098
+  echo "admin = 127.0.0.1:$admin" > "$server_dir/vantor.conf"
+  start_server 100000
+  wrk_price 100000 64 >/dev/null  # warm the attachments
+  declare -A rates cpu requests
+  for _ in 1 2 3; do
+    for viewers in 0 8; do
+      followers=()
+      for _ in $(seq "$viewers"); do
+        curl -s -N -o /dev/null "http://127.0.0.1:$admin/console/events" &
+        followers+=($!)
+      done
+      sleep 0.5
+      before=$(cpu_ticks "$server_pid")
+      line=$(wrk_price 100000 64)
+      cpu[$viewers]=$(( ${cpu[$viewers]:-0} + $(cpu_ticks "$server_pid") - before ))
+      requests[$viewers]=$(( ${requests[$viewers]:-0} + $(cut -d' ' -f4 <<<"$line") ))
+      rates[$viewers]+="$(cut -d' ' -f1 <<<"$line")"$'\n'
+      [ ${#followers[@]} -gt 0 ] && { kill "${followers[@]}" 2>/dev/null; wait "${followers[@]}" 2>/dev/null || true; }
+    done
+  done
+  echo "| console viewers | /price per second at 64 (median of 3) | server CPU µs per request |"
+  echo "|---|---|---|"
+  for viewers in 0 8; do
+    echo "| $viewers | $(printf "%s" "${rates[$viewers]}" | sort -n | sed -n 2p) |" \
+      "$(awk -v c="${cpu[$viewers]}" -v n="${requests[$viewers]}" -v hz="$(getconf CLK_TCK)" \
         'BEGIN { printf "%.0f", c * 1e6 / hz / n }') |"
   done
   exit 0

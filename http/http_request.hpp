@@ -4,6 +4,8 @@
 #include <chrono>
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "encode/finish_response.hpp"
 #include "http/cancellation.hpp"
@@ -17,9 +19,10 @@ struct Route;
 enum class RouteClass { Lookup, BigList, LockWait, CallerStatement };
 
 struct HttpRequest {
-  std::string method;        // as sent: "GET", "POST", "HEAD", ...
-  std::string target;        // the request target as sent
-  std::string content_type;  // empty when absent
+  std::string method;         // as sent: "GET", "POST", "HEAD", ...
+  std::string target;         // the request target as sent
+  std::string content_type;   // empty when absent
+  std::string authorization;  // the Authorization header, empty when absent
   std::string body;
   std::string remote_address;
   // When its first byte arrived: every wait of the request counts from here.
@@ -36,6 +39,21 @@ struct HttpRequest {
   }
 };
 
-using HttpAnswer = encode::FinishedAnswer;
+class AnswerStream;
+
+// A finished answer, with what only the admin listener's pages use: headers of their own
+// and a body that goes on as it comes.
+struct HttpAnswer : encode::FinishedAnswer {
+  HttpAnswer() = default;
+  HttpAnswer(encode::FinishedAnswer finished) : encode::FinishedAnswer(std::move(finished)) {}  // NOLINT: implicit
+  HttpAnswer(std::string type, std::string text, int code = 200)
+      : encode::FinishedAnswer{std::move(type), std::move(text), code} {}
+
+  // Further header lines, after the usual ones.
+  std::vector<std::pair<std::string, std::string>> headers;
+  // When set, the stream's text follows the body until it ends or the client goes; the
+  // answer has no length and the connection closes after it.
+  std::shared_ptr<AnswerStream> stream;
+};
 
 }  // namespace vantor::http

@@ -40,17 +40,25 @@ void close_acceptors(ServerState& state) {
   });
 }
 
+// The loop's sessions that pass the test, held so that closing them (which may end them)
+// happens outside the lock.
+template <typename Test>
+std::vector<std::shared_ptr<Session>> sessions_of(ServerState& state, Loop& loop, Test test) {
+  std::vector<std::shared_ptr<Session>> sessions;
+  std::lock_guard lock(state.sessions_mutex);
+  for (Session* session : loop.sessions) {
+    if (!test(*session)) continue;
+    if (auto held = session->weak_from_this().lock()) sessions.push_back(std::move(held));
+  }
+  return sessions;
+}
+
 // Connections between requests, and those parked before reading one, close at once.
 void close_idle_sessions(ServerState& state) {
   for (auto& loop : state.loops) {
     on_loop(loop->events.io(), [&state, &loop = *loop] {
-      {
-        std::lock_guard lock(state.sessions_mutex);
-        for (Session* session : loop.sessions) {
-          if (session->between_requests()) session->close();
-        }
-      }
-      loop.parked.clear();  // outside the lock: a connection let go here ends at once
+      for (auto& session : sessions_of(state, loop, [](Session& s) { return s.between_requests(); })) session->close();
+      loop.parked.clear();  // a connection let go here ends at once
       loop.body_waiters.clear();
     });
   }
@@ -59,8 +67,7 @@ void close_idle_sessions(ServerState& state) {
 void close_every_session(ServerState& state) {
   for (auto& loop : state.loops) {
     on_loop(loop->events.io(), [&state, &loop = *loop] {
-      std::lock_guard lock(state.sessions_mutex);
-      for (Session* session : loop.sessions) session->close();
+      for (auto& session : sessions_of(state, loop, [](Session&) { return true; })) session->close();
     });
   }
 }

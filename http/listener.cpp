@@ -34,15 +34,19 @@ bool admitted(const tcp::socket& socket, const ServerState& state) {
 // On the loop's thread: the connection that has waited longest for its request gives
 // its place to a new one. False when every connection has a request under way.
 bool close_oldest_waiting(ServerState& state, Loop& loop) {
-  Session* oldest = nullptr;
-  std::lock_guard lock(state.sessions_mutex);
-  for (Session* session : loop.sessions) {
-    if (session->between_requests() && (oldest == nullptr || session->accepted() < oldest->accepted())) {
-      oldest = session;
+  std::shared_ptr<Session> oldest;
+  {
+    std::lock_guard lock(state.sessions_mutex);
+    Session* found = nullptr;
+    for (Session* session : loop.sessions) {
+      if (session->between_requests() && (found == nullptr || session->accepted() < found->accepted())) {
+        found = session;
+      }
     }
+    if (found == nullptr) return false;
+    oldest = found->weak_from_this().lock();  // none: it is ending already
   }
-  if (oldest == nullptr) return false;
-  oldest->close();
+  if (oldest) oldest->close();  // outside the lock: the close may end the session
   return true;
 }
 

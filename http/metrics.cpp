@@ -36,6 +36,18 @@ void Metrics::count(std::string_view route_label, Outcome outcome, std::chrono::
   ++counts.latency_count;
 }
 
+std::vector<Metrics::RouteTotals> Metrics::totals() const {
+  std::vector<RouteTotals> totals;
+  totals.reserve(requests_.size());
+  for (const auto& [label, counts] : requests_) {
+    RouteTotals& route = totals.emplace_back();
+    route.route = label;
+    for (std::size_t i = 0; i < route.outcomes.size(); ++i) route.outcomes[i] = counts->outcomes[i];
+    for (std::size_t i = 0; i < route.buckets.size(); ++i) route.buckets[i] = counts->buckets[i];
+  }
+  return totals;
+}
+
 void Metrics::write(PrometheusText& out) const {
   out.family("vantor_requests_total", "Requests by route and by what the client got.", "counter");
   for (const auto& [label, counts] : requests_) {

@@ -10,6 +10,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "http/prometheus_text.hpp"
 
@@ -21,6 +22,16 @@ std::string_view outcome_name(Outcome outcome);
 
 class Metrics {
  public:
+  // The histogram's upper bounds in seconds; one more bucket counts what is above them.
+  static constexpr std::array<double, 12> kBuckets = {0.001, 0.0025, 0.005, 0.01, 0.025, 0.05,
+                                                      0.1,   0.25,   0.5,   1,    2.5,   10};
+  // One route's counts as they stand: requests by outcome, and per latency bucket.
+  struct RouteTotals {
+    std::string route;
+    std::array<std::uint64_t, 4> outcomes{};
+    std::array<std::uint64_t, kBuckets.size() + 1> buckets{};
+  };
+
   Metrics();
 
   void count(std::string_view route_label, Outcome outcome, std::chrono::steady_clock::duration latency);
@@ -34,10 +45,10 @@ class Metrics {
     write(out);
     return out.take();
   }
+  // Every route's counts, in the order of their labels.
+  std::vector<RouteTotals> totals() const;
 
  private:
-  static constexpr std::array<double, 12> kBuckets = {0.001, 0.0025, 0.005, 0.01, 0.025, 0.05,
-                                                      0.1,   0.25,   0.5,   1,    2.5,   10};
   // Of one route: requests by outcome, and the latency histogram.
   struct Counts {
     std::array<std::atomic<std::uint64_t>, 4> outcomes{};

@@ -1,5 +1,7 @@
 // The status line and headers of every answer: Connection, Content-Type (when the
 // answer has one), Content-Length in bytes and Date, in this order; no Server header.
+// The admin listener's pages add headers of their own after these; a streamed answer has
+// no length and closes its connection.
 #pragma once
 
 #include <string>

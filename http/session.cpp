@@ -10,6 +10,7 @@
 #include <boost/beast/http/read.hpp>
 #include <vector>
 
+#include "http/answer_stream.hpp"
 #include "http/client_address.hpp"
 #include "http/request_target.hpp"
 #include "http/response_bytes.hpp"
@@ -76,6 +77,7 @@ Session::~Session() {
 
 void Session::close() {
   closed_ = true;
+  if (answer_.stream) answer_.stream->close();  // it holds this session until then
   error_code ignored;
   stream_.socket().shutdown(tcp::socket::shutdown_both, ignored);
   stream_.socket().close(ignored);
@@ -179,6 +181,7 @@ HttpRequest Session::request_from_message() {
   const auto target = message.target();
   request.target = origin_form(std::string_view(target.data(), target.size()));
   request.content_type = std::string(message[bhttp::field::content_type]);
+  request.authorization = std::string(message[bhttp::field::authorization]);
   request.body = std::move(message.body());
   request.remote_address = client_of(message, remote_address_, *state_->access.load());
   request.arrived = arrived_;
@@ -273,6 +276,10 @@ void Session::answer_with(HttpAnswer answer) {
   stream_.socket().cancel(ignored);  // ends the watch for a hang-up
   answer_ = std::move(answer);
   running_.reset();
+  if (answer_.stream) {
+    keep_alive_ = false;
+    in_request_ = false;  // nothing of the server waits on a stream: a stop closes it at once
+  }
   head_bytes_ = response_head(answer_, keep_alive_ && !state_->stopping);
   // what the answer holds, room its text grew into included, until the last byte is out
   answer_held_ = head_bytes_.size() + answer_.body.capacity();
@@ -293,11 +300,33 @@ void Session::write(std::size_t offset) {
   asio::async_write(stream_, buffers, [self = shared_from_this(), offset, slice, body](error_code ec, std::size_t) {
     if (ec || self->closed_) return self->finish_answer(false);
     if (offset + slice < body) return self->write(offset + slice);
+    if (self->answer_.stream) return self->pump_stream();
     self->finish_answer(true);
   });
 }
 
+// A streamed answer: what the stream has goes out; while it has nothing, no timer runs
+// and the stream calls back (its own pings find a client that went away).
+void Session::pump_stream() {
+  if (closed_) return;
+  auto more = answer_.stream->take();
+  if (!more) return finish_answer(false);
+  if (more->empty()) {
+    stream_.expires_never();
+    answer_.stream->when_ready(
+        [self = shared_from_this()] { asio::post(self->stream_.get_executor(), [self] { self->pump_stream(); }); });
+    return;
+  }
+  streamed_ = std::move(*more);
+  stream_.expires_after(state_->settings.write_timeout);
+  asio::async_write(stream_, asio::buffer(streamed_), [self = shared_from_this()](error_code ec, std::size_t) {
+    if (ec || self->closed_) return self->finish_answer(false);
+    self->pump_stream();
+  });
+}
+
 void Session::finish_answer(bool written) {
+  if (answer_.stream) answer_.stream->close();
   answer_ = {};
   head_bytes_ = {};
   give_back_answer_room();

@@ -54,6 +54,7 @@ class Session : public std::enable_shared_from_this<Session> {
   void answer_with(HttpAnswer answer);
   void post_answer(HttpAnswer answer);
   void write(std::size_t offset);
+  void pump_stream();
   void finish_answer(bool written);
   void close_after_answer();
   void drain(std::size_t drained);
@@ -78,6 +79,7 @@ class Session : public std::enable_shared_from_this<Session> {
   HttpAnswer answer_;
   std::size_t answer_held_ = 0;  // counted in the answer budget for answer_
   std::string head_bytes_;
+  std::string streamed_;  // the piece of a streamed answer being written
 };
 
 }  // namespace vantor::http

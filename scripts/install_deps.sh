@@ -10,7 +10,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-dev clang-format-14
   xvfb xdotool xclip x11-apps imagemagick wrk curl procps iproute2
-  haproxy openssl lintian help2man
+  haproxy openssl lintian help2man chromium
 )
 
 sudo=""
@@ -29,13 +29,24 @@ install_promtool() {
 }
 install_promtool
 
+# Node and npm: Debian's when the machine has none (a Node of its own comes with its npm)
+command -v node >/dev/null || packages+=(nodejs)
+command -v npm >/dev/null || packages+=(npm)
+
 missing=()
 for package in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing+=("$package")
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "installing: ${missing[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  $sudo apt-get update -qq
+  $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
 
-echo "installing: ${missing[*]}"
-export DEBIAN_FRONTEND=noninteractive
-$sudo apt-get update -qq
-$sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+# the browser tests' npm packages, as their lock file pins them (the browser is Debian's)
+browser_tests="$(dirname "$0")/../tests/browser"
+if [ ! -f "$browser_tests/node_modules/.package-lock.json" ] ||
+  [ "$browser_tests/package-lock.json" -nt "$browser_tests/node_modules/.package-lock.json" ]; then
+  (cd "$browser_tests" && PUPPETEER_SKIP_DOWNLOAD=1 npm ci --no-audit --no-fund --loglevel=error)
+fi

@@ -7,6 +7,7 @@
 #include "http/param_list.hpp"
 #include "http/prometheus_text.hpp"
 #include "shell/core/application.hpp"
+#include "shell/core/console_answers.hpp"
 #include "shell/core/process_metrics.hpp"
 #include "shell/core/version.hpp"
 
@@ -21,7 +22,8 @@ http::HttpAnswer text_answer(int status, std::string body) {
   return answer;
 }
 
-// Why a request would not be served now; empty when it would.
+}  // namespace
+
 std::string not_ready_reason(Application& application) {
   if (application.upgrading()) return "the schema upgrade runs";
   const db::LinkProbe* probe = application.probe();
@@ -42,6 +44,8 @@ std::string not_ready_reason(Application& application) {
   }
   return {};
 }
+
+namespace {
 
 http::HttpAnswer ready(Application& application) {
   const std::string reason = not_ready_reason(application);
@@ -92,6 +96,7 @@ http::HttpAnswer admin_answer(const http::HttpRequest& request, Application& app
   if (path == "/live") return text_answer(200, "live\n");
   if (path == "/ready") return ready(application);
   if (path == "/metrics") return metrics(application);
+  if (auto answer = console_answer(request, application)) return std::move(*answer);
   return text_answer(404, "not found\n");
 }
 

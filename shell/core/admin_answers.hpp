@@ -1,6 +1,7 @@
 // The admin listener's answers, on a port of its own that the clients never see:
 // /live (the process serves), /ready (the database answers the link probe and no
-// upgrade runs; it never waits for an attachment) and /metrics (Prometheus text).
+// upgrade runs; it never waits for an attachment), /metrics (Prometheus text) and the
+// operator console (see console_answers.hpp).
 #pragma once
 
 #include "http/http_request.hpp"
@@ -11,6 +12,8 @@ namespace vantor::shell {
 class Application;
 
 http::HttpAnswer admin_answer(const http::HttpRequest& request, Application& application);
+// Why a request would not be served now; empty when it would.
+std::string not_ready_reason(Application& application);
 
 // The admin listener's runner: /live and /ready are answered on the loop at once, so that
 // the prober never waits behind anything; the rest goes to its worker.

@@ -8,18 +8,18 @@ namespace {
 
 using namespace std::chrono_literals;
 
-bool loopback(const std::string& address) {
+}  // namespace
+
+bool loopback_address(const std::string& address) {
   boost::system::error_code failed;
   const auto parsed = boost::asio::ip::make_address(address, failed);
   return !failed && parsed.is_loopback();
 }
 
-}  // namespace
-
 http::NetworkList admin_allowed(const ServerConfig& config) {
   if (config.admin_allow) return *config.admin_allow;
   http::NetworkList allowed = http::NetworkList::parse("127.0.0.0/8, ::1");
-  if (config.admin && loopback(config.admin->address)) return allowed;
+  if (config.admin && loopback_address(config.admin->address)) return allowed;
   if (config.http.allow.empty()) return {};
   return allowed.add(config.http.allow);
 }

@@ -10,6 +10,9 @@
 
 namespace vantor::shell {
 
+// Whether address is a loopback one (127.0.0.0/8, ::1).
+bool loopback_address(const std::string& address);
+
 // admin_allow when set; else this machine, and allow as well when the admin address is
 // not a loopback one (an empty allow lets everyone in there, as on the clients' port).
 http::NetworkList admin_allowed(const ServerConfig& config);

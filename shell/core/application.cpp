@@ -31,7 +31,10 @@ void tune_memory_for_big_answers() {
 }
 
 Application::Application(OperatorFront& front, http::ActivityLog& log, ServerConfig config)
-    : front_(front), log_(log), config_(std::move(config)) {
+    : front_(front),
+      log_(log),
+      config_(std::move(config)),
+      console_access_(shell::console_access(config_, console_notes_)) {
   options_.no_check_digit = config_.no_check_digit;
   options_.echo = config_.echo;
   options_.access_log = config_.access_log;
@@ -49,14 +52,17 @@ Application::Application(OperatorFront& front, http::ActivityLog& log, ServerCon
     adhoc_pool_ = std::make_unique<db::AttachmentPool>(config_.database, config_.http.workers, adhoc, deadlines_);
   }
   context_ = std::make_unique<http::ServerContext>(
-      http::ServerContext{*pool_, adhoc_pool_ ? *adhoc_pool_ : *pool_, gate_, options_, log_, metrics_, in_flight_});
-  landings_ = std::make_unique<http::LandingChecks>(*pool_, log_, config_.db.probe_interval);
+      http::ServerContext{*pool_, adhoc_pool_ ? *adhoc_pool_ : *pool_, gate_, options_, feed_, metrics_, in_flight_});
+  landings_ = std::make_unique<http::LandingChecks>(*pool_, feed_, config_.db.probe_interval);
   context_->landings = landings_.get();
   front_runner_ = std::make_unique<http::RequestFront>(*context_);
   admin_runner_ = std::make_unique<AdminAnswers>(*this);
 }
 
-Application::~Application() { FormCloseQuery(); }
+Application::~Application() {
+  FormCloseQuery();
+  if (console_update_.joinable()) console_update_.join();
+}
 
 void Application::FormCreate() {
   server_ = std::make_unique<http::HttpServer>(config_.http, *front_runner_);
@@ -82,6 +88,9 @@ void Application::FormCreate() {
   for (const auto& address : server_->listening_addresses()) addresses += (addresses.empty() ? "" : ", ") + address;
   front_.show_status("vantor-server " + version_text() + ": database " + config_.database + ", listening on " +
                      addresses + (admin_ ? ", admin on " + admin_->listening_addresses().front() : ""));
+  if (admin_) {
+    for (const auto& note : console_notes_) front_.show_error(note);
+  }
   start_watchdog(*server_);
   server_->every(std::chrono::seconds(2), [this] { memory_return_.look(*server_); });
   notify_ready();
@@ -151,24 +160,37 @@ void Application::FormCloseQuery() {
 void Application::RzBitBtn2Click() {
   schema::UpgradeOutcome outcome;
   upgrading_ = true;  // readiness says so at once: the requests are about to be held off
-  if (const std::string running = in_flight_.describe(); !running.empty()) {
-    front_.show_status("update waiting for " + running);
-  }
+  if (const std::string running = in_flight_.describe(); !running.empty()) status("update waiting for " + running);
   {
     std::lock_guard hold(gate_);
     ++upgrade_runs_;
     detach_pools();
-    outcome = schema::SchemaUpgrade(pool_->database(), config_.db).run([this](const std::string& line) {
-      front_.show_status(line);
-    });
+    outcome =
+        schema::SchemaUpgrade(pool_->database(), config_.db).run([this](const std::string& line) { status(line); });
     detach_pools();  // statements prepared before are stale
     upgrading_ = false;
   }
   if (outcome.finished) {
-    front_.show_status(outcome.message);
+    status(outcome.message);
   } else {
+    feed_.status(outcome.message);
     front_.show_error(outcome.message);
   }
+}
+
+bool Application::start_update() {
+  if (console_update_running_.exchange(true)) return false;
+  if (console_update_.joinable()) console_update_.join();  // the last one, ended
+  console_update_ = std::thread([this] {
+    RzBitBtn2Click();
+    console_update_running_ = false;
+  });
+  return true;
+}
+
+void Application::status(const std::string& line) {
+  front_.show_status(line);
+  feed_.status(line);
 }
 
 }  // namespace vantor::shell

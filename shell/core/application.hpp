@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "db/attachment_pool.hpp"
@@ -23,6 +24,8 @@
 #include "http/request_log.hpp"
 #include "shell/core/admin_answers.hpp"
 #include "shell/core/config_files.hpp"
+#include "shell/core/console_access.hpp"
+#include "shell/core/console_feed.hpp"
 #include "shell/core/memory_return.hpp"
 #include "shell/core/service_notify.hpp"
 
@@ -54,6 +57,9 @@ class Application {
   // detaches the pool (its prepared statements would keep the old objects in use),
   // runs, lets requests go on. Its end is shown.
   void RzBitBtn2Click();
+  // The same upgrade asked for from the operator console: it runs on a thread of its own
+  // and its lines go to the console's viewers too. False while one runs.
+  bool start_update();
 
   void set_no_check_digit(bool on) { options_.no_check_digit = on; }
   std::chrono::system_clock::time_point started() const { return started_; }
@@ -71,6 +77,8 @@ class Application {
   const db::AttachmentPool& pool() const { return *pool_; }
   const db::DatabaseSettings& database_settings() const { return config_.db; }
   http::Metrics& metrics() { return metrics_; }
+  ConsoleFeed& console() { return feed_; }
+  const ConsoleAccess& console_access() const { return console_access_; }
   // From the moment an upgrade is asked for until it ends.
   bool upgrading() const { return upgrading_; }
   const db::AttachmentPool* adhoc_pool() const { return adhoc_pool_.get(); }
@@ -104,13 +112,21 @@ class Application {
   std::unique_ptr<http::HttpServer> server_;
   std::unique_ptr<http::HttpServer> admin_;
   http::Metrics metrics_;
+  ConsoleFeed feed_{log_, metrics_};  // every block goes through it to the front
+  ConsoleAccess console_access_;
+  std::vector<std::string> console_notes_;  // for the operator at start
   http::InFlight in_flight_;
-  http::RefusalLog refusals_{log_, metrics_};
+  http::RefusalLog refusals_{feed_, metrics_};
   MemoryReturn memory_return_;  // on the server's first loop only
   const std::chrono::system_clock::time_point started_ = std::chrono::system_clock::now();
   std::atomic<bool> upgrading_{false};
   std::atomic<std::uint64_t> upgrade_runs_{0};
+  std::atomic<bool> console_update_running_{false};
+  std::thread console_update_;
   bool listening_ = false;
+
+  // A line for the operator, on the front and in the console.
+  void status(const std::string& line);
 
   // False when the admin listener is asked for and cannot listen.
   bool start_admin();

@@ -52,11 +52,12 @@ struct ServerConfig {
   std::optional<AdminAddress> admin;  // the admin listener; none when absent
   // Who may reach the admin listener; none: see admin_allowed.
   std::optional<http::NetworkList> admin_allow;
-  std::vector<int> admin_sockets;         // its listening sockets when systemd passed them
-  bool access_log = false;                // one line per request besides the activity log
-  std::filesystem::path access_log_file;  // where those lines go; empty: with the activity log
-  bool access_json = false;               // the lines as JSON objects
-  bool echo = true;                       // answers echoed into the activity log
+  std::vector<int> admin_sockets;          // its listening sockets when systemd passed them
+  std::filesystem::path admin_token_file;  // the operator console's token; empty: none
+  bool access_log = false;                 // one line per request besides the activity log
+  std::filesystem::path access_log_file;   // where those lines go; empty: with the activity log
+  bool access_json = false;                // the lines as JSON objects
+  bool echo = true;                        // answers echoed into the activity log
   http::AdhocMode adhoc = http::AdhocMode::On;
   std::size_t adhoc_max_bytes = 0;                  // 0: no cap
   std::chrono::milliseconds adhoc_timeout{30'000};  // ad-hoc statements are cancelled after this

@@ -164,6 +164,11 @@ const std::vector<Setting>& settings_table() {
        "`NETWORK, ...` that may reach the admin listener; connections from elsewhere are closed without an "
        "answer",
        true, [](auto v, auto&, auto& c) { c.admin_allow = http::NetworkList::parse(v); }},
+      {"admin_token_file", "", "FILE", "(none)",
+       "a file holding the operator console's token (16 characters or more, e.g. from `openssl rand -hex 32`): "
+       "the console's actions need it, and on an admin address that is not a loopback one its page and streams "
+       "too (without it the console is off there)",
+       false, [](auto v, auto& folder, auto& c) { c.admin_token_file = folder / path(v); }},
       {"access_log", "off", "", "`off`",
        "`on`: one line per request (time to the millisecond, client, method, path, status, route, outcome, answer "
        "bytes, milliseconds) with the activity log; a file name: the lines go to that file, opened anew on "

@@ -7,11 +7,9 @@
 
 #include <FL/Fl_RGB_Image.H>
 
-namespace vantor::shell {
+#include "shell/core/picture_bound.hpp"
 
-// Decoded pictures are held to this size: bigger ones are decoded at a half, a quarter
-// or an eighth of their size, or not at all.
-inline constexpr std::size_t kMaxPictureBytes = 64u * 1024 * 1024;
+namespace vantor::shell {
 
 // nullptr when the bytes do not decode, or the picture is too big even at an eighth of
 // its size. Never throws.
