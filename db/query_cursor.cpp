@@ -1,6 +1,7 @@
 // Column mapping and row reading of an open select.
 #include "db/query_cursor.hpp"
 
+#include "db/answer_columns.hpp"
 #include "db/db_error.hpp"
 #include "db/server_types.hpp"
 #include "db/statement.hpp"
@@ -25,12 +26,7 @@ QueryCursor::~QueryCursor() { statement_.close(); }
 
 void QueryCursor::map_reported() {
   for (int i = 0; i < statement_.output_count(); ++i) {
-    const XSQLVAR& var = statement_.output(i);
-    ColumnInfo info;
-    info.name = text::latin1_to_utf8(statement_.output_name(i));
-    info.label = info.name;
-    info.cls = class_of(var);
-    info.length = basic_kind_of(info.cls) == BasicKind::Text ? var.sqllen : 0;
+    ColumnInfo info = reported_column(statement_, i);
     slots_.push_back(Slot{i, info.cls});
     columns_.push_back(std::move(info));
   }

@@ -48,7 +48,32 @@ void echo_answer(std::string_view answer, AnswerKind kind, EncoderSink& log) {
   log.echo(kind == AnswerKind::Html ? page_log_form(part) : text::escape_controls(part), answer.size() - shown);
 }
 
-FinishedAnswer FinishResponse(std::string answer_text, AnswerKind kind, bool echo, EncoderSink& log) {
+void escape_json_controls(std::string& text) {
+  static constexpr char kHex[] = "0123456789abcdef";
+  const auto control = [](char c) { return static_cast<unsigned char>(c) < 0x20; };
+  if (std::none_of(text.begin(), text.end(), control)) return;
+  std::string out;
+  out.reserve(text.size() + text.size() / 16);
+  for (const char c : text) {
+    if (!control(c)) {
+      out.push_back(c);
+      continue;
+    }
+    switch (c) {
+      case '\r': out += "\\r"; break;
+      case '\n': out += "\\n"; break;
+      case '\t': out += "\\t"; break;
+      default:
+        out += "\\u00";
+        out.push_back(kHex[static_cast<unsigned char>(c) >> 4]);
+        out.push_back(kHex[static_cast<unsigned char>(c) & 0xF]);
+    }
+  }
+  text = std::move(out);
+}
+
+FinishedAnswer FinishResponse(std::string answer_text, AnswerKind kind, bool echo, EncoderSink& log,
+                              bool controls_escaped) {
   FinishedAnswer answer;
   if (echo) echo_answer(answer_text, kind, log);
   if (kind == AnswerKind::Html) {
@@ -56,6 +81,7 @@ FinishedAnswer FinishResponse(std::string answer_text, AnswerKind kind, bool ech
   } else {
     answer.content_type = "text/json; charset=utf-8";
     escape_in_place(answer_text);
+    if (controls_escaped) escape_json_controls(answer_text);  // after: its backslashes are not doubled
   }
   answer.body = std::move(answer_text);
   return answer;

@@ -21,7 +21,15 @@ struct FinishedAnswer {
 // slashes as "\/" and apostrophes blanked; a page goes out unchanged. With echo, the
 // answer as it was before the escape pass goes into the log, its control characters
 // escaped (a page keeps the line breaks of its own layout).
-FinishedAnswer FinishResponse(std::string answer_text, AnswerKind kind, bool echo, EncoderSink& log);
+// With controls_escaped, the control characters of a JSON answer (inside its strings: the
+// encoders write none between them) are written as \r, \n, \t or \u00XX after that pass,
+// so that the answer is RFC 8259 JSON that every parser reads; off, the bytes stay as
+// the clients have always had them.
+FinishedAnswer FinishResponse(std::string answer_text, AnswerKind kind, bool echo, EncoderSink& log,
+                              bool controls_escaped = false);
+
+// Writes the control characters below U+0020 as JSON escapes.
+void escape_json_controls(std::string& text);
 
 // The escape pass alone.
 std::string escape_answer(std::string_view text);

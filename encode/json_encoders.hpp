@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "db/row_source.hpp"
 #include "encode/encoder_sink.hpp"
@@ -18,5 +19,14 @@ std::string MYJASONalls(db::RowSource& rows, EncoderSink& sink);
 // Keys are the column names as stored. Text columns become strings, everything else
 // two-decimal numbers. A row that fails keeps the pairs built before the failure.
 std::string MYJASONall(db::RowSource& rows, EncoderSink& sink);
+
+// What a key of the rows holds, for the API description: the same rules as the encoders.
+enum class ValueForm { Text, Number, Date, Picture };
+struct AnswerKey {
+  std::string key;
+  ValueForm form;
+};
+std::vector<AnswerKey> lower_keys_of(const std::vector<db::ColumnInfo>& columns);    // MYJASONalls
+std::vector<AnswerKey> stored_names_of(const std::vector<db::ColumnInfo>& columns);  // MYJASONall
 
 }  // namespace vantor::encode

@@ -39,6 +39,23 @@ std::vector<Column> plan(const std::vector<db::ColumnInfo>& infos) {
   return columns;
 }
 
+}  // namespace
+
+std::vector<AnswerKey> lower_keys_of(const std::vector<db::ColumnInfo>& columns) {
+  std::vector<AnswerKey> keys;
+  for (const auto& info : columns) {
+    const Rule rule = rule_for(info);
+    const ValueForm form = rule == Rule::Date      ? ValueForm::Date
+                           : rule == Rule::Picture ? ValueForm::Picture
+                           : rule == Rule::Text    ? ValueForm::Text
+                                                   : ValueForm::Number;
+    keys.push_back({text::ascii_lowercase(info.name), form});
+  }
+  return keys;
+}
+
+namespace {
+
 // Appends the picture's pair, or nothing when the bytes are no JPEG picture.
 void append_picture(db::RowSource& rows, std::size_t index, const Column& column, EncoderSink& sink, std::string& out,
                     bool& first_pair) {

@@ -38,6 +38,14 @@ void append_value(db::RowSource& rows, std::size_t index, const Column& column, 
 
 }  // namespace
 
+std::vector<AnswerKey> stored_names_of(const std::vector<db::ColumnInfo>& columns) {
+  std::vector<AnswerKey> keys;
+  for (const auto& info : columns) {
+    keys.push_back({info.name, info.cls == db::ColumnClass::Text ? ValueForm::Text : ValueForm::Number});
+  }
+  return keys;
+}
+
 std::string MYJASONall(db::RowSource& rows, EncoderSink& sink) {
   const auto& infos = rows.columns();
   std::vector<Column> columns;

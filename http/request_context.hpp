@@ -26,10 +26,11 @@ enum class AdhocMode { On, Read, Off };
 // set at start.
 struct ServerOptions {
   // each may change while the server runs (a console command, a reload on SIGHUP)
-  std::atomic<bool> no_check_digit{false};  // "No Check Digit"
-  std::atomic<bool> echo{true};             // answers echoed into the activity log
-  std::atomic<bool> access_log{false};      // one access line per request
-  std::atomic<bool> access_json{false};     // the access line as a JSON object
+  std::atomic<bool> no_check_digit{false};        // "No Check Digit"
+  std::atomic<bool> echo{true};                   // answers echoed into the activity log
+  std::atomic<bool> access_log{false};            // one access line per request
+  std::atomic<bool> access_json{false};           // the access line as a JSON object
+  std::atomic<bool> json_escape_controls{false};  // control characters in JSON strings escaped
   std::atomic<AdhocMode> adhoc{AdhocMode::On};
   std::atomic<std::size_t> adhoc_max_bytes{0};  // a bigger ad-hoc answer gives the fallback answer; 0: no cap
   std::atomic<std::chrono::milliseconds> adhoc_timeout{std::chrono::milliseconds(30'000)};  // then cancelled

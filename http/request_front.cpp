@@ -80,7 +80,9 @@ RouteResult run_route(const HttpRequest& request, std::string_view path, const R
     session.finish();
     const Outcome outcome = ctx.answer_text == kFallbackAnswer ? Outcome::Fallback : Outcome::Data;
     const bool echo = route.echoed && server.options.echo;
-    return {encode::FinishResponse(std::move(ctx.answer_text), ctx.answer_kind, echo, log), outcome};
+    return {encode::FinishResponse(std::move(ctx.answer_text), ctx.answer_kind, echo, log,
+                                   server.options.json_escape_controls),
+            outcome};
   } catch (const std::exception& failure) {
     log.failure(failure);
     if (db::lock_conflict(failure)) server.metrics.count_lock_timeout();

@@ -4,9 +4,11 @@
 // lower-cased request path, in order; the first equal one wins.
 #pragma once
 
+#include <optional>
 #include <string_view>
 #include <vector>
 
+#include "db/query_def.hpp"
 #include "http/http_request.hpp"
 #include "http/landing_checks.hpp"
 #include "http/request_context.hpp"
@@ -56,6 +58,9 @@ struct Route {
   std::string_view label;
   std::string_view purpose;
   AnswerForm answer = AnswerForm::LowerKeys;
+  // The named query whose rows the answer is made of (its columns are the answer's keys);
+  // none for a confirmation, the fallback and the caller's own statement.
+  std::optional<db::Query> rows = std::nullopt;
   Writes writes = Writes::No;
   ParamReading reading = ParamReading::None;
   std::vector<RouteParam> params = {};

@@ -10,7 +10,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-dev clang-format-14
   xvfb xdotool xclip x11-apps imagemagick wrk curl procps iproute2
-  haproxy openssl lintian help2man chromium
+  haproxy openssl lintian help2man chromium python3-jsonschema
 )
 
 sudo=""
@@ -44,9 +44,12 @@ if [ ${#missing[@]} -gt 0 ]; then
   $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi
 
-# the browser tests' npm packages, as their lock file pins them (the browser is Debian's)
-browser_tests="$(dirname "$0")/../tests/browser"
-if [ ! -f "$browser_tests/node_modules/.package-lock.json" ] ||
-  [ "$browser_tests/package-lock.json" -nt "$browser_tests/node_modules/.package-lock.json" ]; then
-  (cd "$browser_tests" && PUPPETEER_SKIP_DOWNLOAD=1 npm ci --no-audit --no-fund --loglevel=error)
-fi
+# the npm packages of the browser tests and of the API description's check, as their lock
+# files pin them (the browser is Debian's)
+for folder in tests/browser tests/api; do
+  folder="$(dirname "$0")/../$folder"
+  if [ ! -f "$folder/node_modules/.package-lock.json" ] ||
+    [ "$folder/package-lock.json" -nt "$folder/node_modules/.package-lock.json" ]; then
+    (cd "$folder" && PUPPETEER_SKIP_DOWNLOAD=1 npm ci --no-audit --no-fund --loglevel=error)
+  fi
+done

@@ -17,6 +17,7 @@
 
 #include "schema/upgrade.hpp"
 #include "shell/console_front.hpp"
+#include "shell/core/api_description.hpp"
 #include "shell/core/config_check.hpp"
 #include "shell/core/config_files.hpp"
 #include "shell/core/settings_file.hpp"
@@ -80,7 +81,8 @@ void wait_for_signals(CommandQueue& queue, sigset_t signals) {
 }
 
 constexpr const char* kUsage =
-    "usage: vantor-server [--config-dir DIR] [--update | --check-config [--files-only]] | --help | --version\n";
+    "usage: vantor-server [--config-dir DIR] [--update | --check-config [--files-only] | --openapi] | --help | "
+    "--version\n";
 
 std::string help_text() {
   std::string text = "vantor-server " + shell::version_text() + ": publishes a Firebird ERP database over HTTP.\n\n" +
@@ -94,6 +96,8 @@ std::string help_text() {
                      "                    with its file and line, where each value comes from, and try\n"
                      "                    the database login; exit 0 when all is well, else 1\n"
                      "  --files-only      with --check-config: the files only, no login\n"
+                     "  --openapi         print the API description (OpenAPI 3.1, JSON) and exit; the\n"
+                     "                    answers' keys come from the database's columns\n"
                      "  --help            this text\n"
                      "  --version         the version and the commit it was built from\n"
                      "\n"
@@ -109,11 +113,23 @@ std::string help_text() {
   return text;
 }
 
+int print_api_description(const shell::ServerConfig& config) {
+  try {
+    std::cout << shell::api_description(config.database, config.db);
+    return 0;
+  } catch (const std::exception& failure) {
+    std::cerr << "vantor-server: the API description reads the answers' columns from the database: " << failure.what()
+              << std::endl;
+    return 1;
+  }
+}
+
 struct Arguments {
   std::filesystem::path folder = shell::default_config_folder();
   bool update = false;
   bool check_config = false;
   bool files_only = false;
+  bool openapi = false;
 };
 
 // The arguments, or the exit status when the program is done with them.
@@ -133,6 +149,8 @@ std::variant<Arguments, int> parse_arguments(int argc, char** argv) {
       arguments.update = true;
     } else if (argument == "--check-config") {
       arguments.check_config = true;
+    } else if (argument == "--openapi") {
+      arguments.openapi = true;
     } else if (argument == "--files-only") {
       arguments.files_only = true;
     } else if (argument == "--config-dir" && i + 1 < argc) {
@@ -161,6 +179,7 @@ int main(int argc, char** argv) {
     return 1;
   }
   if (arguments.update) return update_once(config);
+  if (arguments.openapi) return print_api_description(config);
 
   signal(SIGPIPE, SIG_IGN);
   sigset_t signals;

@@ -6,6 +6,7 @@
 
 #include "http/param_list.hpp"
 #include "http/prometheus_text.hpp"
+#include "shell/core/api_description.hpp"
 #include "shell/core/application.hpp"
 #include "shell/core/console_answers.hpp"
 #include "shell/core/process_metrics.hpp"
@@ -89,6 +90,17 @@ http::HttpAnswer metrics(Application& application) {
   return answer;
 }
 
+// Made once, on the first request that asks (it prepares the statements on an attachment
+// of its own), then kept.
+http::HttpAnswer openapi(Application& application) {
+  try {
+    return http::HttpAnswer("application/json", application.api_description());
+  } catch (const std::exception& failure) {
+    return text_answer(
+        503, "the API description reads the answers' columns from the database: " + std::string(failure.what()) + "\n");
+  }
+}
+
 }  // namespace
 
 http::HttpAnswer admin_answer(const http::HttpRequest& request, Application& application) {
@@ -96,6 +108,7 @@ http::HttpAnswer admin_answer(const http::HttpRequest& request, Application& app
   if (path == "/live") return text_answer(200, "live\n");
   if (path == "/ready") return ready(application);
   if (path == "/metrics") return metrics(application);
+  if (path == "/openapi.json") return openapi(application);
   if (auto answer = console_answer(request, application)) return std::move(*answer);
   return text_answer(404, "not found\n");
 }

@@ -11,6 +11,7 @@
 #include "schema/upgrade.hpp"
 #include "shell/core/admin_answers.hpp"
 #include "shell/core/admin_listener.hpp"
+#include "shell/core/api_description.hpp"
 #include "shell/core/service_notify.hpp"
 #include "shell/core/version.hpp"
 
@@ -37,6 +38,7 @@ Application::Application(OperatorFront& front, http::ActivityLog& log, ServerCon
       console_access_(shell::console_access(config_, console_notes_)) {
   options_.no_check_digit = config_.no_check_digit;
   options_.echo = config_.echo;
+  options_.json_escape_controls = config_.json_escape_controls;
   options_.access_log = config_.access_log;
   options_.access_json = config_.access_json;
   options_.adhoc = config_.adhoc;
@@ -186,6 +188,12 @@ bool Application::start_update() {
     console_update_running_ = false;
   });
   return true;
+}
+
+std::string Application::api_description() {
+  std::lock_guard lock(api_description_mutex_);
+  if (api_description_.empty()) api_description_ = shell::api_description(pool_->database(), config_.db);
+  return api_description_;
 }
 
 void Application::status(const std::string& line) {

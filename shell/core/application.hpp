@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -78,6 +79,9 @@ class Application {
   const db::DatabaseSettings& database_settings() const { return config_.db; }
   http::Metrics& metrics() { return metrics_; }
   ConsoleFeed& console() { return feed_; }
+  // The API description, made on first asking, then kept; throws when the database
+  // cannot be reached.
+  std::string api_description();
   const ConsoleAccess& console_access() const { return console_access_; }
   // From the moment an upgrade is asked for until it ends.
   bool upgrading() const { return upgrading_; }
@@ -122,6 +126,8 @@ class Application {
   std::atomic<bool> upgrading_{false};
   std::atomic<std::uint64_t> upgrade_runs_{0};
   std::atomic<bool> console_update_running_{false};
+  std::mutex api_description_mutex_;
+  std::string api_description_;  // empty until made
   std::thread console_update_;
   bool listening_ = false;
 

@@ -47,6 +47,7 @@ std::vector<std::string> Application::reload(const ConfigReading& reading) {
   for (const auto& key : taken) {
     if (key == "nocheck") options_.no_check_digit = fresh.no_check_digit;
     if (key == "echo") options_.echo = fresh.echo;
+    if (key == "json_escape_controls") options_.json_escape_controls = fresh.json_escape_controls;
     if (key == "access_log") options_.access_log = fresh.access_log;
     if (key == "access_log") config_.access_log_file = fresh.access_log_file;
     if (key == "access_log_format") options_.access_json = fresh.access_json;

@@ -58,6 +58,7 @@ struct ServerConfig {
   std::filesystem::path access_log_file;   // where those lines go; empty: with the activity log
   bool access_json = false;                // the lines as JSON objects
   bool echo = true;                        // answers echoed into the activity log
+  bool json_escape_controls = false;       // control characters in JSON strings escaped
   http::AdhocMode adhoc = http::AdhocMode::On;
   std::size_t adhoc_max_bytes = 0;                  // 0: no cap
   std::chrono::milliseconds adhoc_timeout{30'000};  // ad-hoc statements are cancelled after this

@@ -194,6 +194,11 @@ const std::vector<Setting>& settings_table() {
        }},
       {"echo", "on", "", "`on`", "`off`: answers are left out of the activity log", true,
        [](auto v, auto&, auto& c) { c.echo = on_off(v); }},
+      {"json_escape_controls", "off", "", "`off`",
+       "`on`: control characters inside the strings of JSON answers (the line breaks of a Base64 picture, a "
+       "tab in a name) are written as `\\r`, `\\n`, `\\t` or `\\u00XX`, so every JSON answer is RFC 8259 JSON that "
+       "`JSON.parse` and `json.loads` read; `off` keeps the bytes existing clients have always had",
+       true, [](auto v, auto&, auto& c) { c.json_escape_controls = on_off(v); }},
       {"adhoc", "on", "", "`on`",
        "\"/myjson\" and \"/myhtml\": `on` runs any statement and commits it; `read` runs plain selects only, "
        "never committed; `off` gives the fallback answer without touching the database (see Access)",

@@ -21,6 +21,29 @@ TEST(FinishResponse, JsonAnswersAreEscaped) {
   EXPECT_EQ(log.lines, std::vector<std::string>{R"([{"code":"A/1","note":"O'Brien","path":"C:\dir"}])"});
 }
 
+TEST(FinishResponse, ControlCharactersAreEscapedOnlyWhenAskedAndNeverDoubled) {
+  struct Case {
+    const char* id;
+    std::string answer;
+    std::string escaped;
+  };
+  const Case cases[] = {
+      {"picture lines", "[{\"image\":\"/9j/\r\nAAA\"}]", R"([{"image":"\/9j\/\r\nAAA"}])"},
+      {"tab and others", std::string("[{\"a\":\"x\ty\x01z\x1f\"}]"), R"([{"a":"x\ty\u0001z\u001f"}])"},
+      {"a backslash beside", "[{\"p\":\"C:\\d\n\"}]", R"([{"p":"C:\\d\n"}])"},
+      {"DEL and UTF-8 stay", "[{\"a\":\"\x7f\xc3\xa9\"}]", "[{\"a\":\"\x7f\xc3\xa9\"}]"},
+  };
+  for (const auto& entry : cases) {
+    SCOPED_TRACE(entry.id);
+    Lines log;
+    EXPECT_EQ(FinishResponse(entry.answer, AnswerKind::Json, false, log, true).body, entry.escaped);
+    const std::string by_default = FinishResponse(entry.answer, AnswerKind::Json, false, log).body;
+    EXPECT_EQ(by_default, escape_answer(entry.answer));  // off: the bytes as always
+  }
+  Lines log;
+  EXPECT_EQ(FinishResponse("<td>\r\n</td>", AnswerKind::Html, false, log, true).body, "<td>\r\n</td>");
+}
+
 TEST(FinishResponse, PagesGoOutUnchanged) {
   Lines log;
   const auto answer = FinishResponse("<td>O'Brien</td>", AnswerKind::Html, true, log);
