@@ -15,6 +15,7 @@
 #include "http/request_context.hpp"
 #include "http/route_table.hpp"
 #include "tests/support/route_examples.hpp"
+#include "tests/support/run_command.hpp"
 #include "tests/support/server_process.hpp"
 #include "tests/support/test_server.hpp"
 
@@ -37,15 +38,6 @@ void write_file(const std::filesystem::path& file, const std::string& text) {
   std::ofstream(file, std::ios::binary) << text;
 }
 
-std::pair<std::string, int> run(const std::string& command) {
-  std::string output;
-  FILE* pipe = popen((command + " 2>&1").c_str(), "r");
-  std::array<char, 4096> buffer{};
-  while (pipe != nullptr && std::fgets(buffer.data(), buffer.size(), pipe) != nullptr) output += buffer.data();
-  const int status = pipe != nullptr ? pclose(pipe) : -1;
-  return {output, WIFEXITED(status) ? WEXITSTATUS(status) : -1};
-}
-
 // A document of the repository is what was made now; with VANTOR_REGENERATE set it is
 // written anew instead.
 void expect_current(const std::string& name, const std::string& made) {
@@ -64,8 +56,9 @@ TEST(ApiDescription, TheDocumentInTheRepositoryIsWhatTheProgramPrints) {
 
 TEST(ApiDescription, RedoclysLinterFindsNothingWrong) {
   const auto api = source_dir() / "tests/api";
-  const auto [output, status] = run("cd " + api.string() + " && node_modules/.bin/redocly lint --config redocly.yaml " +
-                                    (source_dir() / "docs/openapi.json").string());
+  const auto [output, status] =
+      run_command("cd " + api.string() + " && node_modules/.bin/redocly lint --config redocly.yaml " +
+                  (source_dir() / "docs/openapi.json").string());
   EXPECT_EQ(status, 0) << output;
 }
 
@@ -93,8 +86,9 @@ TEST(ApiDescription, RealAnswersFitTheDescription) {
   server.options().adhoc = http::AdhocMode::Off;
   keep("/myjson", "fallback", "/myjson?query=*+from+company");
   server.options().adhoc = http::AdhocMode::On;
-  const auto [output, status] = run("/usr/bin/python3 " + (source_dir() / "tests/api/check_answers.py").string() + " " +
-                                    (source_dir() / "docs/openapi.json").string() + " " + folder.string());
+  const auto [output, status] =
+      run_command("/usr/bin/python3 " + (source_dir() / "tests/api/check_answers.py").string() + " " +
+                  (source_dir() / "docs/openapi.json").string() + " " + folder.string());
   EXPECT_EQ(status, 0) << output;
   std::cout << output;
   // the empty answer has no bytes and no Content-Type

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <iostream>
 
+#include "tests/support/run_command.hpp"
 #include "tests/support/server_process.hpp"
 #include "tests/support/test_database.hpp"
 
@@ -21,17 +22,6 @@ std::string from_environment(const char* name, const char* fallback) {
   return value != nullptr ? value : fallback;
 }
 
-// The script's output and its exit status.
-std::pair<std::string, int> run(const std::string& command) {
-  std::string output;
-  FILE* pipe = popen((command + " 2>&1").c_str(), "r");
-  if (pipe == nullptr) return {"cannot start: " + command, -1};
-  std::array<char, 4096> buffer{};
-  while (std::fgets(buffer.data(), buffer.size(), pipe) != nullptr) output += buffer.data();
-  const int status = pclose(pipe);
-  return {output, WIFEXITED(status) ? WEXITSTATUS(status) : -1};
-}
-
 TEST(OperatorConsole, WatchesAndActsInARealBrowser) {
   TestDatabase database;
   ServerProcess server("8103", database.connection_string(), "vantor-server",
@@ -41,8 +31,8 @@ TEST(OperatorConsole, WatchesAndActsInARealBrowser) {
   const std::filesystem::path source = from_environment("VANTOR_SOURCE_DIR", VANTOR_SOURCE_DIR_DEFAULT);
   const std::filesystem::path binary = from_environment("VANTOR_BINARY_DIR", VANTOR_BINARY_DIR_DEFAULT);
   const auto [output, status] =
-      run("cd " + (source / "tests/browser").string() + " && node console_test.mjs http://127.0.0.1:8104 " +
-          "http://127.0.0.1:8103 " + kToken + " " + (binary / "operator-console.png").string());
+      run_command("cd " + (source / "tests/browser").string() + " && node console_test.mjs http://127.0.0.1:8104 " +
+                  "http://127.0.0.1:8103 " + kToken + " " + (binary / "operator-console.png").string());
   std::cout << output;
   EXPECT_EQ(status, 0) << server.error();
   EXPECT_NE(output.find("\nok\n"), std::string::npos);

@@ -2,6 +2,7 @@
 // driven with xdotool and read back through the clipboard.
 #include <gtest/gtest.h>
 
+#include <poll.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -35,21 +36,30 @@ std::string run(const std::string& command) {
   return output;
 }
 
+// Xvfb picks a free display itself and says its number once it accepts clients
+// (-displayfd): no clash with another X server, and no guess at how long it takes to start
+// on a loaded machine.
 class VirtualDisplay {
  public:
   VirtualDisplay() {
-    display_ = ":" + std::to_string(90 + ::getpid() % 9);
+    int ready[2];
+    if (::pipe(ready) != 0) return;
     pid_ = ::fork();
     if (pid_ == 0) {
-      ::execlp("Xvfb", "Xvfb", display_.c_str(), "-screen", "0", "1024x768x24", "-nolisten", "tcp",
+      ::close(ready[0]);
+      const std::string fd = std::to_string(ready[1]);
+      ::execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1024x768x24", "-nolisten", "tcp",
                static_cast<char*>(nullptr));
       ::_exit(127);
     }
+    ::close(ready[1]);
+    std::string number;
+    pollfd wait{ready[0], POLLIN, 0};
+    char c = 0;
+    while (::poll(&wait, 1, 60000) > 0 && ::read(ready[0], &c, 1) == 1 && c != '\n') number += c;
+    ::close(ready[0]);
+    display_ = ":" + number;
     ::setenv("DISPLAY", display_.c_str(), 1);
-    // a first Xvfb on a loaded machine can take seconds to accept clients
-    for (int i = 0; i < 400 && run("xdotool getdisplaygeometry 2>/dev/null").empty(); ++i) {
-      std::this_thread::sleep_for(50ms);
-    }
   }
   ~VirtualDisplay() {
     ::kill(pid_, SIGTERM);

@@ -12,6 +12,7 @@
 
 #include "http/route_table.hpp"
 #include "tests/support/route_examples.hpp"
+#include "tests/support/run_command.hpp"
 #include "tests/support/test_server.hpp"
 
 namespace vantor::test {
@@ -26,15 +27,6 @@ std::vector<std::string> json_targets() {
     targets.push_back(route_examples().at(std::string(route.path)));
   }
   return targets;
-}
-
-std::pair<std::string, int> run(const std::string& command) {
-  std::string output;
-  FILE* pipe = popen((command + " 2>&1").c_str(), "r");
-  std::array<char, 4096> buffer{};
-  while (pipe != nullptr && std::fgets(buffer.data(), buffer.size(), pipe) != nullptr) output += buffer.data();
-  const int status = pipe != nullptr ? pclose(pipe) : -1;
-  return {output, WIFEXITED(status) ? WEXITSTATUS(status) : -1};
 }
 
 void write_file(const std::filesystem::path& file, const std::string& text) {
@@ -69,24 +61,24 @@ TEST(JsonForParsers, EscapedAnswersAreReadByEveryParserAsTheLenientOneReadsTheDe
       std::find(targets.begin(), targets.end(), route_examples().at("/product_images")) - targets.begin());
 
   const std::string count = std::to_string(targets.size());
-  const auto python =
-      run("/usr/bin/python3 -c '\nimport json, sys\nfolder, n = sys.argv[1], int(sys.argv[2])\n"
-          "for i in range(n):\n"
-          "    raw = open(f\"{folder}/{i}.raw\", encoding=\"utf-8\", newline=\"\").read()\n"
-          "    escaped = open(f\"{folder}/{i}.escaped\", encoding=\"utf-8\", newline=\"\").read()\n"
-          "    assert json.loads(escaped) == json.loads(raw, strict=False), i\n"
-          "print(\"python read\", n)' " +
-          folder.string() + " " + count);
+  const auto python = run_command(
+      "/usr/bin/python3 -c '\nimport json, sys\nfolder, n = sys.argv[1], int(sys.argv[2])\n"
+      "for i in range(n):\n"
+      "    raw = open(f\"{folder}/{i}.raw\", encoding=\"utf-8\", newline=\"\").read()\n"
+      "    escaped = open(f\"{folder}/{i}.escaped\", encoding=\"utf-8\", newline=\"\").read()\n"
+      "    assert json.loads(escaped) == json.loads(raw, strict=False), i\n"
+      "print(\"python read\", n)' " +
+      folder.string() + " " + count);
   EXPECT_EQ(python.second, 0) << python.first;
-  const auto node =
-      run("node -e '\nconst fs = require(\"fs\");\nconst [folder, n] = process.argv.slice(1);\n"
-          "for (let i = 0; i < Number(n); i++) JSON.parse(fs.readFileSync(`${folder}/${i}.escaped`, \"utf8\"));\n"
-          "console.log(\"node read\", n);' " +
-          folder.string() + " " + count);
+  const auto node = run_command(
+      "node -e '\nconst fs = require(\"fs\");\nconst [folder, n] = process.argv.slice(1);\n"
+      "for (let i = 0; i < Number(n); i++) JSON.parse(fs.readFileSync(`${folder}/${i}.escaped`, \"utf8\"));\n"
+      "console.log(\"node read\", n);' " +
+      folder.string() + " " + count);
   EXPECT_EQ(node.second, 0) << node.first;
   // and the answer as it is by default is what strict parsers refuse
-  const auto refused = run("node -e 'JSON.parse(require(\"fs\").readFileSync(process.argv[1], \"utf8\"))' " +
-                           (folder / (std::to_string(picture) + ".raw")).string());
+  const auto refused = run_command("node -e 'JSON.parse(require(\"fs\").readFileSync(process.argv[1], \"utf8\"))' " +
+                                   (folder / (std::to_string(picture) + ".raw")).string());
   EXPECT_NE(refused.second, 0);
   EXPECT_NE(refused.first.find("control character"), std::string::npos) << refused.first;
   if (!HasFailure()) std::filesystem::remove_all(folder);  // kept to look at otherwise
