@@ -49,9 +49,9 @@ std::vector<AnswerKey> stored_names_of(const std::vector<db::ColumnInfo>& column
 std::string MYJASONall(db::RowSource& rows, EncoderSink& sink) {
   const auto& infos = rows.columns();
   std::vector<Column> columns;
-  for (const auto& info : infos) {
-    Column column{{}, info.cls == db::ColumnClass::Text};
-    append_json_string(info.name, column.key);
+  for (const auto& key : stored_names_of(infos)) {  // the rule the API description states
+    Column column{{}, key.form == ValueForm::Text};
+    append_json_string(key.key, column.key);
     column.key.push_back(':');
     columns.push_back(std::move(column));
   }
