@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <cstring>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -33,9 +34,14 @@ Attachment Attachment::attach(const std::string& database, const DatabaseSetting
   for (int shift = 0; shift < 32; shift += 8) dpb.push_back(static_cast<char>((seconds >> shift) & 0xFF));
   ISC_STATUS_ARRAY status{};
   Attachment attachment;
-  const AttachTurn turn(database, settings.connect_timeout);
+  AttachTurn turn(database, settings.connect_timeout);
   isc_attach_database(status, static_cast<short>(database.size()), database.c_str(), &attachment.handle_,
                       static_cast<short>(dpb.size()), dpb.data());
+  if (turn.end_watch()) {
+    throw DbError(
+        "the database host did not answer the login within " + std::to_string(settings.connect_timeout.count()) + " s",
+        true);
+  }
   check_status(status);
   attachment.sockets_ = turn.opened();
   return attachment;

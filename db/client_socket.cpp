@@ -108,23 +108,45 @@ void shut_down(const ClientSocket& socket) noexcept {
   shutdown(socket.fd, SHUT_RDWR);
 }
 
-AttachTurn::AttachTurn(const std::string& database, std::chrono::milliseconds wait) : port_(database_port(database)) {
+AttachTurn::AttachTurn(const std::string& database, std::chrono::milliseconds timeout)
+    : port_(database_port(database)) {
   if (!port_) return;
   {
     std::unique_lock lock(turn_mutex);
-    had_ = turn_free.wait_for(lock, wait, [] { return !turn_taken; });
+    had_ = turn_free.wait_for(lock, timeout, [] { return !turn_taken; });
     if (had_) turn_taken = true;
   }
-  if (had_) before_ = sockets_to_port(*port_);
+  if (!had_) return;
+  before_ = sockets_to_port(*port_);
+  watcher_ = std::thread([this, deadline = std::chrono::steady_clock::now() + timeout] { watch(deadline); });
 }
 
 AttachTurn::~AttachTurn() {
   if (!had_) return;
+  end_watch();
   {
     std::lock_guard lock(turn_mutex);
     turn_taken = false;
   }
   turn_free.notify_one();
+}
+
+void AttachTurn::watch(std::chrono::steady_clock::time_point deadline) {
+  std::unique_lock lock(watch_mutex_);
+  if (watch_wake_.wait_until(lock, deadline, [&] { return returned_; })) return;
+  timed_out_ = true;
+  for (const auto& socket : opened()) shut_down(socket);
+}
+
+bool AttachTurn::end_watch() {
+  if (!watcher_.joinable()) return false;
+  {
+    std::lock_guard lock(watch_mutex_);
+    returned_ = true;
+  }
+  watch_wake_.notify_one();
+  watcher_.join();
+  return timed_out_;
 }
 
 std::vector<ClientSocket> AttachTurn::opened() const {

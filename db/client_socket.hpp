@@ -10,9 +10,12 @@
 #include <sys/socket.h>
 
 #include <chrono>
+#include <condition_variable>
 #include <cstdint>
+#include <mutex>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace vantor::db {
@@ -38,23 +41,37 @@ std::vector<ClientSocket> sockets_to_port(std::uint16_t port);
 // wakes every wait on it. Safe from any thread.
 void shut_down(const ClientSocket& socket) noexcept;
 
-// One attach's turn: attaches wait for each other (at most wait, then the attach goes on
-// without its socket found) so that the socket that appears meanwhile is this attach's.
+// One attach's turn: attaches wait for each other (at most the time-out, then the attach
+// goes on without its socket found) so that the socket that appears meanwhile is this
+// attach's. The attach then has the time-out to end: the client library bounds only the
+// wait for the host's first answer, and a host that falls silent later in the login would
+// hold the attach for ever, so its new socket is shut down at the time-out.
 class AttachTurn {
  public:
-  AttachTurn(const std::string& database, std::chrono::milliseconds wait);
+  AttachTurn(const std::string& database, std::chrono::milliseconds timeout);
   ~AttachTurn();
   AttachTurn(const AttachTurn&) = delete;
   AttachTurn& operator=(const AttachTurn&) = delete;
+
+  // The attach has returned: its socket is no longer shut down at the time-out. True when
+  // it was, which the attach's own failure may not say.
+  bool end_watch();
 
   // The sockets to the database opened since the turn began (none when the turn was not
   // had or the engine is embedded).
   std::vector<ClientSocket> opened() const;
 
  private:
+  void watch(std::chrono::steady_clock::time_point deadline);
+
   bool had_ = false;
   std::optional<std::uint16_t> port_;
   std::vector<ClientSocket> before_;
+  std::mutex watch_mutex_;
+  std::condition_variable watch_wake_;
+  bool returned_ = false;   // under watch_mutex_
+  bool timed_out_ = false;  // under watch_mutex_
+  std::thread watcher_;
 };
 
 }  // namespace vantor::db

@@ -6,11 +6,13 @@
 
 #include <chrono>
 #include <future>
+#include <iostream>
 #include <set>
 #include <thread>
 
 #include "db/attachment.hpp"
 #include "db/client_socket.hpp"
+#include "db/db_error.hpp"
 #include "tests/support/tcp_relay.hpp"
 #include "tests/support/test_database.hpp"
 
@@ -88,6 +90,37 @@ TEST(ClientSocket, AttachesAtTheSameTimeEachFindTheirOwnSocket) {
   }
   EXPECT_EQ(fds.size(), attachments.size());
   EXPECT_EQ(sockets_to_port(relay.port()).size(), attachments.size());
+}
+
+// The client library bounds the wait for the host's first answer only; a host that falls
+// silent after a few packets of the login would hold the attach (and the thread, and a
+// stop that waits for it) for ever.
+TEST(ClientSocket, AnAttachWhoseHostFallsSilentDuringTheLoginEndsAtTheConnectTimeout) {
+  test::TestDatabase database;
+  DatabaseSettings settings;
+  settings.connect_timeout = 1s;
+  constexpr int kLoginReplies = 4;  // the answers an attach reads from the test command's Firebird 3
+  for (int replies = 0; replies < kLoginReplies; ++replies) {
+    SCOPED_TRACE("replies before the silence: " + std::to_string(replies));
+    test::TcpRelay relay;
+    relay.stall_after(replies);
+    const auto start = std::chrono::steady_clock::now();
+    auto attach = std::async(std::launch::async,
+                             [&] { return Attachment::attach(relay.connection_string(database.path()), settings); });
+    const bool ended = attach.wait_for(6s) == std::future_status::ready;
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    EXPECT_TRUE(ended);
+    if (!ended) relay.cut();  // lets the attach go, so that the test can end
+    try {
+      Attachment attached = attach.get();
+      attached.abort();  // its detach would wait on the silent link
+      ADD_FAILURE() << "attached through a silent link";
+    } catch (const DbError& failure) {
+      std::cout << replies << " replies, then silence: the attach failed after " << seconds << " s: " << failure.what()
+                << "\n";
+    }
+    EXPECT_LT(seconds, 3.0);
+  }
 }
 
 }  // namespace

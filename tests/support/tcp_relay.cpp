@@ -91,8 +91,11 @@ void TcpRelay::stall() {
   (void)!::write(wake_[1], "x", 1);
 }
 
+void TcpRelay::stall_after(int replies) { stall_after_ = replies; }
+
 void TcpRelay::resume() {
   stalled_ = false;
+  stall_after_ = -1;
   drop_quiet_ms_ = -1;
   (void)!::write(wake_[1], "x", 1);
 }
@@ -118,7 +121,9 @@ void TcpRelay::accept_one() {
     ::close(upstream);
     return;
   }
-  pairs_.push_back(Pair{client, upstream});
+  Pair pair{client, upstream};
+  pair.replies_left = stall_after_;
+  pairs_.push_back(pair);
 }
 
 // Moves what one side has sent to the other, at most at_most bytes (or throws them away);
@@ -155,6 +160,7 @@ void TcpRelay::run() {
     const std::size_t rate = slow_rate_;
     const long long quiet = drop_quiet_ms_;
     for (auto& pair : pairs_) {
+      if (stall_after_ < 0) pair.replies_left = -1;
       if (quiet < 0) pair.dropped = false;
       if (quiet >= 0 && now - pair.last_passed >= std::chrono::milliseconds(quiet)) pair.dropped = true;
       pair.allowance = rate == 0 ? 0 : std::min<double>(pair.allowance + elapsed * rate, rate / 10.0 + 1);
@@ -164,8 +170,9 @@ void TcpRelay::run() {
     if (passing) {
       for (const auto& pair : pairs_) {
         const bool may_send_down = rate == 0 || pair.allowance >= 1;
-        fds.push_back({pair.client, POLLIN, 0});
-        fds.push_back({pair.upstream, static_cast<short>(may_send_down ? POLLIN : 0), 0});
+        const bool pair_passing = pair.replies_left != 0;
+        fds.push_back({pair.client, static_cast<short>(pair_passing ? POLLIN : 0), 0});
+        fds.push_back({pair.upstream, static_cast<short>(pair_passing && may_send_down ? POLLIN : 0), 0});
       }
     }
     const int waited = ::poll(fds.data(), fds.size(), rate > 0 || quiet >= 0 ? 10 : 1000);
@@ -190,6 +197,7 @@ void TcpRelay::run() {
       bool upstream_ok = true;
       if (down & (POLLIN | POLLHUP | POLLERR)) {
         upstream_ok = pass(pair.upstream, pair.client, down_limit, pair.dropped);
+        if (pair.replies_left > 0) --pair.replies_left;
         if (rate > 0) pair.allowance -= static_cast<double>(down_limit);
       }
       if (!client_ok || !upstream_ok) close_pair(pair);

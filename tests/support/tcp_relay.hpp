@@ -28,6 +28,9 @@ class TcpRelay {
 
   // Stops passing bytes; connections made meanwhile are accepted and get nothing.
   void stall();
+  // Connections made from now on pass the first replies of the Firebird server (what one
+  // read from it gets), then stall; resume() ends it for every connection.
+  void stall_after(int replies);
   // Passes bytes again, those held back included.
   void resume();
   // Closes every connection with a reset; later connections pass again.
@@ -50,8 +53,9 @@ class TcpRelay {
     int client = -1;
     int upstream = -1;
     Clock::time_point last_passed = Clock::now();
-    bool dropped = false;  // its bytes are read and thrown away
-    double allowance = 0;  // bytes it may still pass down while slowed
+    bool dropped = false;   // its bytes are read and thrown away
+    double allowance = 0;   // bytes it may still pass down while slowed
+    int replies_left = -1;  // replies it passes before it stalls; -1: no end
   };
   void run();
   void accept_one();
@@ -71,6 +75,7 @@ class TcpRelay {
   std::atomic<bool> listen_again_{false};
   std::atomic<long long> drop_quiet_ms_{-1};  // -1: nothing dropped
   std::atomic<std::size_t> slow_rate_{0};
+  std::atomic<int> stall_after_{-1};
   std::vector<Pair> pairs_;
   std::thread thread_;
 };
