@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "db/db_error.hpp"
+#include "db/lingering_threads.hpp"
 #include "db/server_types.hpp"
 #include "db/statement.hpp"
 #include "db/transaction.hpp"
@@ -54,6 +55,7 @@ std::string failure_reason(const std::exception& failure) {
     return "the database host refuses the connection";
   }
   if (code == isc_io_error || mentions(message, "I/O error")) return "the database file cannot be opened";
+  if (mentions(message, "did not answer")) return kNoAnswer;  // the login cut at the connect timeout
   if (database_failure != nullptr && database_failure->connection_lost()) return "the link to the database was reset";
   return "the database fails: " + message;
 }
@@ -212,11 +214,13 @@ struct LinkProbe::State {
 LinkProbe::LinkProbe(std::vector<AttachmentPool*> pools, DatabaseSettings settings,
                      std::shared_ptr<DeadlineWatch> watch)
     : state_(std::make_shared<State>(std::move(pools), settings, std::move(watch))) {
-  std::thread([state = state_] { state->probe(); }).detach();
+  LingeringThreads::instance();
+  thread_ = std::thread([state = state_] { state->probe(); });
 }
 
-// An attach to a host that does not answer cannot be woken: the probe thread is left to
-// end on its own (it holds its own share of the state), and the stop does not wait.
+// An attach to a host that does not answer cannot be woken: the stop does not wait for
+// it, and the probe thread is kept (it holds its own share of the state) until it ends
+// or the process exits.
 LinkProbe::~LinkProbe() {
   {
     std::lock_guard lock(state_->mutex);
@@ -224,8 +228,16 @@ LinkProbe::~LinkProbe() {
   }
   state_->wake.notify_all();
   state_->abort_attachment();
-  std::unique_lock lock(state_->mutex);
-  state_->wake.wait_for(lock, std::chrono::milliseconds(500), [&] { return state_->probe_done; });
+  const auto ended_by = [state = state_](Clock::time_point deadline) {
+    std::unique_lock lock(state->mutex);
+    return state->wake.wait_until(lock, deadline, [&] { return state->probe_done; });
+  };
+  if (ended_by(Clock::now() + std::chrono::milliseconds(500))) {
+    thread_.join();
+    return;
+  }
+  // the turn to attach, then the connect: each ends within the connect time-out
+  LingeringThreads::instance().keep(std::move(thread_), ended_by, 2 * state_->settings.connect_timeout);
 }
 
 Clock::time_point LinkProbe::last_answer() const { return Clock::time_point(Clock::duration(state_->answered)); }

@@ -17,6 +17,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "db/attachment_pool.hpp"
@@ -45,6 +46,7 @@ class LinkProbe {
 
  private:
   std::shared_ptr<State> state_;
+  std::thread thread_;
 };
 
 // What a failed attach or round trip says of the database, in a few words.
