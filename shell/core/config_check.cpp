@@ -73,7 +73,8 @@ int check_config(const std::filesystem::path& folder, bool try_login, std::ostre
       good = false;
     }
   }
-  out << "for socket activation, vantor-server.socket holds:\n" << socket_unit_lines(reading.config);
+  out << "for socket activation, a drop-in for vantor-server.socket (systemctl edit vantor-server.socket):\n"
+      << socket_unit_lines(reading.config);
   out << (good ? "configuration good\n" : "configuration has problems\n");
   return good ? 0 : 1;
 }

@@ -64,7 +64,7 @@ void take_passed_sockets(ServerConfig& config) {
 }
 
 std::string socket_unit_lines(const ServerConfig& config) {
-  std::string lines = "[Socket]\nListenStream=" + std::to_string(config.http.port) + "\n";
+  std::string lines = "[Socket]\nListenStream=\nListenStream=" + std::to_string(config.http.port) + "\n";
   if (config.admin) {
     lines += "ListenStream=" + config.admin->address + ":" + std::to_string(config.admin->port) + "\n";
   }

@@ -17,7 +17,8 @@ namespace vantor::shell {
 // port without a socket.
 void take_passed_sockets(ServerConfig& config);
 
-// The [Socket] lines of a socket unit for the ports of config.
+// The lines of a drop-in that makes the socket unit listen on the ports of config; an
+// empty ListenStream first resets the unit's own (a drop-in's lines add to them).
 std::string socket_unit_lines(const ServerConfig& config);
 
 }  // namespace vantor::shell
