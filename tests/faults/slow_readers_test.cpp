@@ -9,6 +9,7 @@
 #include <memory>
 #include <thread>
 
+#include "db/database_settings.hpp"
 #include "tests/support/test_server.hpp"
 
 namespace vantor::test {
@@ -38,7 +39,12 @@ const std::string kBig = "/myjson?query=" + url_escape(
 TEST(SlowReaders, BigAnswersWaitForRoomInsteadOfFillingMemory) {
   auto settings = TestServer::fast_settings();
   settings.answer_budget = 2u * 1024 * 1024;  // about one answer: the others wait to start
-  TestServer server(Template::Upgraded, settings);
+  // A caller's statement may write, so its wait in the queue counts against the lock
+  // timeout from its arrival; under the thread checker the twenty going out one after
+  // another took longer than the default 10 s, and the last ones failed before they started.
+  db::DatabaseSettings db_settings;
+  db_settings.lock_timeout = std::chrono::seconds(120);
+  TestServer server(Template::Upgraded, settings, db_settings);
   const std::size_t size = server.body(kBig).size();
   ASSERT_GT(size, 1000000u);
 
